@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Packages already present are not asked for again.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-serialport-dev
+    fonts-liberation fonts-dejavu-core
+    xvfb xauth
+)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=sudo
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs the whole test suite,
+# headless. Usage: scripts/test.sh [build folder]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" --parallel
+ctest --test-dir "$build" --output-on-failure --parallel 2

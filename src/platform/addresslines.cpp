@@ -1,0 +1,37 @@
+#include "addresslines.h"
+
+#include <algorithm>
+
+QStringList AddressLines::split(const QByteArray &content)
+{
+    QStringList lines;
+    qsizetype lineStart = 0;
+    const qsizetype size = content.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (content.at(i) != '\r')
+            continue;
+        lines.append(QString::fromLatin1(content.constData() + lineStart, i - lineStart));
+        if (i + 1 < size && content.at(i + 1) == '\n')
+            ++i;
+        lineStart = i + 1;
+    }
+    if (lineStart < size)
+        lines.append(QString::fromLatin1(content.constData() + lineStart, size - lineStart));
+    return lines;
+}
+
+QByteArray AddressLines::appendBytes(const QString &entry, const QByteArray &tail)
+{
+    QByteArray bytes;
+    const bool terminated = tail.isEmpty() || tail.endsWith('\r') || tail.endsWith("\r\n");
+    if (!terminated)
+        bytes += "\r\n";
+    bytes += entry.toLatin1();
+    bytes += "\r\n";
+    return bytes;
+}
+
+bool AddressLines::isStorable(const QString &entry)
+{
+    return std::all_of(entry.cbegin(), entry.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
+}

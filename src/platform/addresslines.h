@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+// The line rules of the address file, without any file access. Bytes map to
+// characters of the same code both ways.
+class AddressLines
+{
+public:
+    // A line ends at CR or at CR LF (one terminator). A lone LF stays in the
+    // line. A last line without a terminator is a line too.
+    static QStringList split(const QByteArray &content);
+
+    // The bytes that append one entry to a file whose content ends in tail
+    // (its last two bytes, fewer for a shorter file): a CR LF first when the
+    // last line is unterminated by the rules above, so the new entry never
+    // joins it.
+    static QByteArray appendBytes(const QString &entry, const QByteArray &tail);
+
+    // True when every character of the text fits in one byte.
+    static bool isStorable(const QString &entry);
+};

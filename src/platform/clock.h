@@ -1,0 +1,9 @@
+#pragma once
+
+// A monotonic clock in seconds with a fractional part.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual double seconds() const = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The serial-port component the window talks through. Texts carry one byte
+// per character, of the character's code (0 to 255). Failing operations throw
+// Failure.
+class CommControl : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // "<rate>,n,8,1": line speed, no parity, 8 data bits, 1 stop bit.
+    virtual void setSettings(const QString &settings) = 0;
+    virtual void setCommPort(int portNumber) = 0;
+    virtual bool portOpen() const = 0;
+    // Opening fails with InvalidPortNumber when no device is behind the port.
+    virtual void setPortOpen(bool open) = 0;
+    // Sends each character as one byte, in order, nothing added.
+    virtual void setOutput(const QString &text) = 0;
+    // The next received byte as one character, or "" when nothing waits.
+    virtual QString input() = 0;
+
+Q_SIGNALS:
+    // Raised once per waiting byte, and again while bytes remain unread.
+    void OnComm();
+    // The open port failed under the program (unplugged, hung up). The port
+    // is already closed when this is raised.
+    void portLost(const QString &description);
+};

@@ -1,0 +1,6 @@
+#include "commoncontrols.h"
+
+bool InitCommonControlsEx(const InitCommonControlsExRecord &record)
+{
+    return record.dwSize == sizeof(InitCommonControlsExRecord);
+}

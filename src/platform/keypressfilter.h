@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+// Hands the character of every key press that yields one to a handler, which
+// may set the code to 0 to discard the key before the control sees it.
+class KeyPressFilter final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Handler = std::function<void(int &keyAscii)>;
+
+    KeyPressFilter(QObject *watched, Handler handler);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    Handler m_handler;
+};

@@ -1,0 +1,212 @@
+#include "mscomm.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
+
+namespace {
+constexpr qint32 kHighestRate = 4'000'000;
+constexpr qsizetype kCompactAfter = 64 * 1024;
+
+bool isFatalWhileOpen(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+           error == QSerialPort::ResourceError;
+}
+} // namespace
+
+MSComm::MSComm(const PortMap &portMap, QObject *parent)
+    : CommControl(parent)
+    , m_portMap(portMap)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &MSComm::readArrived);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::errorOccurred);
+}
+
+MSComm::~MSComm() = default;
+
+void MSComm::setSettings(const QString &settings)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9}),[nN],8,1$"));
+    const QRegularExpressionMatch match = pattern.match(settings);
+    const qint32 rate = match.hasMatch() ? match.captured(1).toInt() : 0;
+    if (rate <= 0 || rate > kHighestRate) {
+        const QString rateText = settings.section(QLatin1Char(','), 0, 0);
+        throw Failure(FailureNumber::InvalidPropertyValue,
+                      rateText.isEmpty()
+                          ? QStringLiteral("No baud rate is chosen. Choose one in the Baud Rate "
+                                           "list on the Comms Port Setup page.")
+                          : QStringLiteral("\"%1\" is not a baud rate the port can use. Choose "
+                                           "one in the Baud Rate list.")
+                                .arg(rateText));
+    }
+    m_baudRate = rate;
+    if (m_port.isOpen() && !m_port.setBaudRate(m_baudRate))
+        throw Failure(FailureNumber::CommStateFailed,
+                      QStringLiteral("%1 does not take %2 baud.").arg(device()).arg(m_baudRate));
+}
+
+void MSComm::setCommPort(int portNumber)
+{
+    if (portNumber < 1 || portNumber > 255)
+        throw Failure(FailureNumber::InvalidPortNumber,
+                      QStringLiteral("Comm port %1 does not exist.").arg(portNumber));
+    m_commPort = portNumber;
+}
+
+bool MSComm::portOpen() const
+{
+    return m_port.isOpen();
+}
+
+void MSComm::setPortOpen(bool open)
+{
+    if (open)
+        this->open();
+    else
+        close();
+}
+
+QString MSComm::device() const
+{
+    return m_portMap.device(m_commPort);
+}
+
+void MSComm::open()
+{
+    if (m_port.isOpen())
+        throw Failure(FailureNumber::PortAlreadyOpen,
+                      QStringLiteral("%1 is already open.").arg(device()));
+    const QString path = device();
+    if (!QFileInfo::exists(path))
+        throw Failure(
+            FailureNumber::InvalidPortNumber,
+            QStringLiteral("There is no device %1 behind comm port %2.").arg(path).arg(m_commPort));
+
+    m_port.setPortName(path);
+    m_port.setBaudRate(m_baudRate);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite))
+        throw openFailure(m_port.error());
+    if (m_port.baudRate() != m_baudRate && !m_port.setBaudRate(m_baudRate)) {
+        m_port.close();
+        throw Failure(FailureNumber::CommStateFailed,
+                      QStringLiteral("%1 does not take %2 baud.").arg(path).arg(m_baudRate));
+    }
+    // Whatever the device buffered before the program took it is not a reply.
+    m_port.clear();
+    m_received.clear();
+    m_readPos = 0;
+}
+
+Failure MSComm::openFailure(QSerialPort::SerialPortError error) const
+{
+    const QString path =
+        m_port.portName().startsWith(QLatin1Char('/')) ? m_port.portName() : device();
+    const QFileInfo info(path);
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return Failure(
+            FailureNumber::InvalidPortNumber,
+            QStringLiteral("There is no device %1 behind comm port %2.").arg(path).arg(m_commPort));
+    case QSerialPort::PermissionError:
+        if (!info.isReadable() || !info.isWritable())
+            return Failure(FailureNumber::PermissionDenied,
+                           QStringLiteral("Permission denied on %1: add your user to the "
+                                          "dialout group and log in again.")
+                               .arg(path));
+        return Failure(FailureNumber::PortAlreadyOpen,
+                       QStringLiteral("%1 is in use by another program. Close that program "
+                                      "and connect again.")
+                           .arg(path));
+    case QSerialPort::UnsupportedOperationError:
+        return Failure(FailureNumber::DeviceUnavailable,
+                       QStringLiteral("%1 is not a serial port. Map the comm port to the "
+                                      "modem's serial device.")
+                           .arg(path));
+    default:
+        return Failure(
+            FailureNumber::DeviceUnavailable,
+            QStringLiteral("%1 could not be opened: %2.").arg(path, m_port.errorString()));
+    }
+}
+
+void MSComm::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void MSComm::setOutput(const QString &text)
+{
+    if (!m_port.isOpen())
+        throw Failure(FailureNumber::PortNotOpen,
+                      QStringLiteral("The port is not open. Press Connect first."));
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF)
+            throw Failure(FailureNumber::InvalidArgument,
+                          QStringLiteral("The character %1 cannot be sent as one byte.").arg(c));
+        bytes.append(static_cast<char>(c.unicode()));
+    }
+    if (m_port.write(bytes) != bytes.size())
+        throw Failure(FailureNumber::DeviceLost, QStringLiteral("%1 did not take the bytes: %2.")
+                                                     .arg(m_port.portName(), m_port.errorString()));
+    // Push the bytes to the driver now, so the gaps on the line are the
+    // caller's waits and not the event loop's.
+    m_port.flush();
+}
+
+QString MSComm::input()
+{
+    if (waiting() == 0)
+        return {};
+    const char byte = m_received.at(m_readPos++);
+    if (m_readPos == m_received.size()) {
+        m_received.clear();
+        m_readPos = 0;
+    }
+    return QString(QChar(static_cast<char16_t>(static_cast<unsigned char>(byte))));
+}
+
+void MSComm::readArrived()
+{
+    if (m_readPos > kCompactAfter) {
+        m_received.remove(0, m_readPos);
+        m_readPos = 0;
+    }
+    m_received += m_port.readAll();
+    raiseEvents();
+}
+
+void MSComm::raiseEvents()
+{
+    // A handler that pumps events may see more bytes arrive; the loop already
+    // running hands them out.
+    if (m_raising)
+        return;
+    const QScopedValueRollback<bool> raising(m_raising, true);
+    while (waiting() > 0) {
+        const qsizetype before = waiting();
+        Q_EMIT OnComm();
+        // Nobody read the byte: the next arrival raises the event again.
+        if (waiting() == before)
+            return;
+    }
+}
+
+void MSComm::errorOccurred(QSerialPort::SerialPortError error)
+{
+    if (!m_port.isOpen() || !isFatalWhileOpen(error))
+        return;
+    const QString path = m_port.portName();
+    const QString reason = m_port.errorString();
+    m_port.close();
+    Q_EMIT portLost(QStringLiteral("The connection to %1 was lost (%2). Plug the modem in and "
+                                   "press Connect.")
+                        .arg(path, reason));
+}

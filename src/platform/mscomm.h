@@ -1,0 +1,46 @@
+#pragma once
+
+#include "commcontrol.h"
+#include "failure.h"
+#include "portmap.h"
+
+#include <QByteArray>
+#include <QSerialPort>
+
+// The serial-port component over QSerialPort. Received bytes are taken from
+// the port in one read and handed out one per OnComm event.
+class MSComm final : public CommControl
+{
+    Q_OBJECT
+
+public:
+    explicit MSComm(const PortMap &portMap, QObject *parent = nullptr);
+    ~MSComm() override;
+
+    void setSettings(const QString &settings) override;
+    void setCommPort(int portNumber) override;
+    bool portOpen() const override;
+    void setPortOpen(bool open) override;
+    void setOutput(const QString &text) override;
+    QString input() override;
+
+    QString device() const;
+    qint32 baudRate() const { return m_baudRate; }
+
+private:
+    void open();
+    void close();
+    Failure openFailure(QSerialPort::SerialPortError error) const;
+    void readArrived();
+    void raiseEvents();
+    void errorOccurred(QSerialPort::SerialPortError error);
+    qsizetype waiting() const { return m_received.size() - m_readPos; }
+
+    const PortMap &m_portMap;
+    QSerialPort m_port;
+    qint32 m_baudRate = 9600;
+    int m_commPort = 1;
+    QByteArray m_received;
+    qsizetype m_readPos = 0;
+    bool m_raising = false;
+};

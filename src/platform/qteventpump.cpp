@@ -1,0 +1,19 @@
+#include "qteventpump.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+void QtEventPump::processEvents(std::chrono::milliseconds maxWait)
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (maxWait <= std::chrono::milliseconds::zero())
+        return;
+    // The timer only wakes the loop; sleeping in it is what keeps a wait from
+    // spinning the processor.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(maxWait);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}

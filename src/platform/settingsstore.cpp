@@ -1,0 +1,62 @@
+#include "settingsstore.h"
+
+#include <QSettings>
+#include <QStringList>
+
+namespace {
+QString settingsKey(const QString &section, const QString &key)
+{
+    return section + QLatin1Char('/') + key;
+}
+} // namespace
+
+SettingsStore::SettingsStore()
+    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                             QStringLiteral("MIRAN"), QStringLiteral("MIRAN")))
+{}
+
+SettingsStore::SettingsStore(const QString &iniFile)
+    : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
+{}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::read(const QString &section, const QString &key,
+                            const QString &defaultValue) const
+{
+    const QVariant value = m_settings->value(settingsKey(section, key));
+    if (!value.isValid())
+        return defaultValue;
+    // A hand-edited value with an unquoted comma comes back as a list.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+void SettingsStore::write(const QString &section, const QString &key, const QString &value)
+{
+    m_settings->setValue(settingsKey(section, key), value);
+}
+
+QString SettingsStore::flush()
+{
+    m_settings->sync();
+    switch (m_settings->status()) {
+    case QSettings::NoError:
+        return {};
+    case QSettings::AccessError:
+        return QStringLiteral("The settings could not be saved to %1: the file or its folder "
+                              "cannot be written. Check its permissions.")
+            .arg(fileName());
+    case QSettings::FormatError:
+        return QStringLiteral("The settings file %1 is damaged and was not overwritten. "
+                              "Remove or repair it to save settings again.")
+            .arg(fileName());
+    }
+    return {};
+}
+
+QString SettingsStore::fileName() const
+{
+    return m_settings->fileName();
+}

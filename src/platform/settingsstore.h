@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+// The per-user settings store: text values addressed by section and key under
+// the application "MIRAN", kept in an INI file.
+class SettingsStore
+{
+public:
+    // The user's own store (on Linux under $XDG_CONFIG_HOME/MIRAN/MIRAN.ini).
+    SettingsStore();
+    // A store in the given INI file, for tests and for a private run.
+    explicit SettingsStore(const QString &iniFile);
+    ~SettingsStore();
+
+    SettingsStore(const SettingsStore &) = delete;
+    SettingsStore &operator=(const SettingsStore &) = delete;
+
+    QString read(const QString &section, const QString &key, const QString &defaultValue) const;
+    void write(const QString &section, const QString &key, const QString &value);
+
+    // Writes pending changes to disk. Returns an empty text on success, else a
+    // sentence that says what could not be saved, for the user.
+    QString flush();
+
+    QString fileName() const;
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};

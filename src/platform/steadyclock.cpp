@@ -1,0 +1,7 @@
+#include "steadyclock.h"
+
+double SteadyClock::seconds() const
+{
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_origin;
+    return elapsed.count();
+}

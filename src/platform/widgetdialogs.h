@@ -1,0 +1,20 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class WidgetDialogs final : public Dialogs
+{
+public:
+    explicit WidgetDialogs(QWidget *parent = nullptr);
+
+    void setParent(QWidget *parent) { m_parent = parent; }
+
+    void messageBox(const QString &prompt, const QString &title) override;
+    QString inputBox(const QString &prompt, const QString &title) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};

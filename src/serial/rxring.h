@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// The receive buffer: 51 slots of one received chunk each, filled in turn by
+// a write index that wraps after the last slot. Slots are never cleared, only
+// overwritten.
+class RxRing
+{
+public:
+    static constexpr int kSlots = 51;
+
+    // Puts the chunk into the slot at the write index, replacing what it held.
+    void store(const QString &chunk) { m_slots[static_cast<size_t>(m_count)] = chunk; }
+    // Moves the write index on, back to slot 0 after the last one.
+    void advance() { m_count = m_count + 1 >= kSlots ? 0 : m_count + 1; }
+    void resetCount() { m_count = 0; }
+
+    int count() const { return m_count; }
+    const QString &slot(int index) const { return m_slots.at(static_cast<size_t>(index)); }
+
+private:
+    std::array<QString, kSlots> m_slots;
+    int m_count = 0;
+};

@@ -1,0 +1,303 @@
+#include "form1ui.h"
+
+#include "terminal/terminalview.h"
+#include "twips.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+
+namespace {
+const QColor kPanelColour(252, 252, 252);
+const QColor kDarkBlue(0, 0, 136);
+const QColor kDarkGreen(0, 136, 0);
+
+// Client area of the window, in twips.
+constexpr int kFormWidth = 6372;
+constexpr int kFormHeight = 7020;
+constexpr int kStatusBarHeight = 372;
+
+QFont courierNew(double points, bool bold)
+{
+    QFont font;
+    // Liberation Mono has Courier New's metrics, so the layout holds without it.
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
+    font.setStyleHint(QFont::Monospace);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void setColours(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+void paintPanelBackground(QWidget *widget)
+{
+    setColours(widget, QPalette::Window, kPanelColour);
+    widget->setAutoFillBackground(true);
+}
+
+template<typename Widget>
+Widget *place(Widget *widget, const char *name, const QRect &geometry)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// The layout was made for a narrow dialog font. Where the platform's font is
+// wider, a caption that would be clipped gets a smaller size of the same font.
+void shrinkToFit(QWidget *widget, const QString &text, int padding)
+{
+    QFont font = widget->font();
+    constexpr double kSmallest = 6.0;
+    while (QFontMetrics(font).horizontalAdvance(text) + padding > widget->width() &&
+           font.pointSizeF() > kSmallest)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    widget->setFont(font);
+}
+
+QLabel *addLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = place(new QLabel(text, parent), name, geometry);
+    paintPanelBackground(label);
+    shrinkToFit(label, text, 0);
+    return label;
+}
+
+QPushButton *addButton(QWidget *parent, const char *name, const QString &text,
+                       const QRect &geometry)
+{
+    auto *button = place(new QPushButton(text, parent), name, geometry);
+    button->setAutoDefault(false);
+    constexpr int kBevel = 6;
+    shrinkToFit(button, text, kBevel);
+    return button;
+}
+
+QLineEdit *addConfigBox(QWidget *parent, const char *name, const QString &text,
+                        const QRect &geometry)
+{
+    auto *box = place(new QLineEdit(text, parent), name, geometry);
+    box->setFont(courierNew(10.8, true));
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, Qt::black);
+    palette.setColor(QPalette::Text, QColor(255, 255, 0));
+    box->setPalette(palette);
+    box->setTextMargins(0, 0, 0, 0);
+    return box;
+}
+
+QComboBox *addCombo(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *combo = place(new QComboBox(parent), name, geometry);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    // The edit part shows the choice; only choosing an item changes it.
+    combo->lineEdit()->setReadOnly(true);
+    // A long address list must not be measured item by item.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto *list = qobject_cast<QListView *>(combo->view()))
+        list->setUniformItemSizes(true);
+    return combo;
+}
+
+QWidget *addPage(QWidget *frame, const char *name, const Twips &twips)
+{
+    auto *page = place(new QWidget(frame), name, twips.rect(120, 240, 5412, 5292));
+    paintPanelBackground(page);
+    return page;
+}
+} // namespace
+
+void Form1Ui::setupUi(QWidget *formWidget)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const Twips twips(screen ? screen->logicalDotsPerInchY() : 96.0);
+    setupWindow(formWidget, twips);
+    setupModemPage(twips);
+    setupTerminalPage(twips);
+    setupCommsPage(twips);
+    setupStatusBar(formWidget, twips);
+    Command7->raise();
+    setupTabOrder();
+}
+
+void Form1Ui::setupWindow(QWidget *formWidget, const Twips &twips)
+{
+    window = formWidget;
+    formWidget->setObjectName(QStringLiteral("Form1"));
+    formWidget->setWindowTitle(QStringLiteral("MIRAN Modem Utility"));
+    formWidget->setWindowIcon(QIcon(QStringLiteral(":/miran/miran.ico")));
+    formWidget->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                               Qt::WindowCloseButtonHint);
+    formWidget->setFixedSize(twips.toPixels(kFormWidth), twips.toPixels(kFormHeight));
+
+    TabStrip1 = place(new QTabWidget(formWidget), "TabStrip1", twips.rect(120, 120, 6132, 6492));
+    for (const char *text : {"Modem Setup", "Comms Port Setup", "Terminal"})
+        TabStrip1->addTab(new QWidget(TabStrip1), QLatin1String(text));
+
+    Frame2 = place(new QGroupBox(QStringLiteral("Terminal"), formWidget), "Frame2",
+                   twips.rect(360, 480, 5652, 5652));
+    paintPanelBackground(Frame2);
+    ModemPic = addPage(Frame2, "ModemPic", twips);
+    CommsPic = addPage(Frame2, "CommsPic", twips);
+    TermPic = addPage(Frame2, "TermPic", twips);
+
+    Command7 = addButton(formWidget, "Command7", QStringLiteral("Connect"),
+                         twips.rect(4920, 6240, 1092, 252));
+}
+
+void Form1Ui::setupModemPage(const Twips &twips)
+{
+    struct Row
+    {
+        const char *label;
+        const char *text;
+        int top;
+    };
+    const Row rows[] = {{"Label1", "Destination Address", 600}, {"Label2", "QL204 Address", 1080},
+                        {"Label3", "RF Channel", 1680},         {"Label4", "Tx Power", 2160},
+                        {"Label5", "Tx Packet Size", 2640},     {"Label6", "Rx Packet Size", 3120},
+                        {"Label9", "Bytes Received", 3960}};
+    for (const Row &row : rows)
+        addLabel(ModemPic, row.label, QLatin1String(row.text), twips.rect(600, row.top, 1500, 252));
+
+    QLineEdit **const addressBoxes[] = {&Text1, &Text2, &Text3, &Text4,
+                                        &Text5, &Text6, &Text7, &Text8};
+    const char *const addressNames[] = {"Text1", "Text2", "Text3", "Text4",
+                                        "Text5", "Text6", "Text7", "Text8"};
+    for (int i = 0; i < 8; ++i) {
+        const bool destination = i < 4;
+        const QRect geometry = twips.rect(2160 + 600 * (i % 4), destination ? 600 : 1080, 540,
+                                          destination ? 360 : 372);
+        QLineEdit *box = addConfigBox(ModemPic, addressNames[i], QStringLiteral("??"), geometry);
+        box->setMaxLength(2);
+        *addressBoxes[i] = box;
+    }
+    addLabel(ModemPic, "Label13", QStringLiteral("0-FF Hex"), twips.rect(4560, 600, 780, 252));
+    addLabel(ModemPic, "Label14", QStringLiteral("0-FF Hex"), twips.rect(4560, 1080, 780, 252));
+
+    Text9 = addConfigBox(ModemPic, "Text9", QStringLiteral("?"), twips.rect(2160, 1680, 660, 360));
+    Text10 =
+        addConfigBox(ModemPic, "Text10", QStringLiteral("?"), twips.rect(2160, 2160, 660, 372));
+    Text11 =
+        addConfigBox(ModemPic, "Text11", QStringLiteral("?"), twips.rect(2160, 2640, 660, 372));
+    Text12 =
+        addConfigBox(ModemPic, "Text12", QStringLiteral("?"), twips.rect(2160, 3120, 660, 372));
+    BRText =
+        addConfigBox(ModemPic, "BRText", QStringLiteral("0"), twips.rect(2160, 3960, 660, 372));
+    addLabel(ModemPic, "Label7", QStringLiteral("Decimal (0-255)"),
+             twips.rect(2880, 1680, 1500, 252));
+    addLabel(ModemPic, "Label8", QStringLiteral("Decimal (0-3)"),
+             twips.rect(2880, 2160, 1500, 252));
+    addLabel(ModemPic, "Label10", QStringLiteral("Decimal (0-255)"),
+             twips.rect(2880, 2640, 1500, 252));
+    addLabel(ModemPic, "Label12", QStringLiteral("Decimal (0-255)"),
+             twips.rect(2880, 3120, 1500, 252));
+
+    Command2 =
+        addButton(ModemPic, "Command2", QStringLiteral("Set"), twips.rect(720, 4680, 1092, 372));
+    Command3 = addButton(ModemPic, "Command3", QStringLiteral("Refresh"),
+                         twips.rect(3720, 4680, 972, 372));
+    Command2->setEnabled(false);
+    Command3->setEnabled(false);
+}
+
+void Form1Ui::setupTerminalPage(const Twips &twips)
+{
+    auto *rx = addLabel(TermPic, "Label19", QStringLiteral("RX"), twips.rect(0, 50, 372, 252));
+    setColours(rx, QPalette::WindowText, kDarkBlue);
+    Text13 = place(new TerminalView(TermPic), "Text13", twips.rect(0, 240, 5412, 3492));
+    setColours(Text13, QPalette::Text, kDarkBlue);
+
+    auto *tx = addLabel(TermPic, "Label18", QStringLiteral("TX"), twips.rect(0, 3770, 372, 252));
+    setColours(tx, QPalette::WindowText, kDarkGreen);
+    Text14 = place(new QPlainTextEdit(TermPic), "Text14", twips.rect(0, 3960, 5412, 732));
+    setColours(Text14, QPalette::Text, kDarkGreen);
+
+    Command1 =
+        addButton(TermPic, "Command1", QStringLiteral("+++"), twips.rect(120, 4780, 492, 252));
+    Command1->setToolTip(QStringLiteral("Enter AT Mode"));
+    Command4 =
+        addButton(TermPic, "Command4", QStringLiteral("- - -"), twips.rect(120, 5040, 492, 252));
+    Command4->setToolTip(QStringLiteral("Exit AT Mode"));
+    addLabel(TermPic, "Label17", QStringLiteral("Address to send to"),
+             twips.rect(1080, 4944, 1344, 192));
+    Combo4 = addCombo(TermPic, "Combo4", twips.rect(2520, 4920, 1212, 288));
+    Combo4->setEditText(QStringLiteral("7F7F7F7F"));
+    Command6 =
+        addButton(TermPic, "Command6", QStringLiteral("Add"), twips.rect(3840, 4920, 612, 252));
+    Command5 =
+        addButton(TermPic, "Command5", QStringLiteral("Clear"), twips.rect(4680, 4920, 732, 252));
+    for (QPushButton *button : {Command1, Command4, Command5, Command6})
+        button->setEnabled(false);
+}
+
+void Form1Ui::setupCommsPage(const Twips &twips)
+{
+    addLabel(CommsPic, "Label11", QStringLiteral("Comm Port"), twips.rect(1680, 1920, 1092, 252));
+    Combo1 = addCombo(CommsPic, "Combo1", twips.rect(2880, 1920, 972, 288));
+    addLabel(CommsPic, "Label15", QStringLiteral("Baud Rate"), twips.rect(1680, 2400, 1092, 252));
+    Combo2 = addCombo(CommsPic, "Combo2", twips.rect(2880, 2400, 972, 288));
+}
+
+void Form1Ui::setupStatusBar(QWidget *formWidget, const Twips &twips)
+{
+    const int height = twips.toPixels(kStatusBarHeight);
+    StatusBar1 = place(new QStatusBar(formWidget), "StatusBar1",
+                       QRect(0, formWidget->height() - height, formWidget->width(), height));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusPanel1 = new QLabel(StatusBar1);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setFont(courierNew(9, false));
+    StatusBar1->addWidget(StatusPanel1, 1);
+}
+
+void Form1Ui::setupTabOrder()
+{
+    QWidget *const order[] = {Command7, Text1,    Text2,     Text3,    Text4,  Text5,    Text6,
+                              Text7,    Text8,    Text9,     Text10,   Text11, Text12,   BRText,
+                              Command2, Command3, TabStrip1, Command6, Combo4, Command5, Command4,
+                              Command1, Text14,   Text13,    Combo2,   Combo1};
+    for (size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+std::array<QLineEdit *, 12> Form1Ui::configFields() const
+{
+    return {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12};
+}
+
+QString Form1Ui::statusText() const
+{
+    return StatusPanel1->text();
+}
+
+void Form1Ui::setStatusText(const QString &text)
+{
+    StatusPanel1->setText(text);
+}
+
+void Form1Ui::setBusyPointer(bool busy)
+{
+    if (busy)
+        window->setCursor(Qt::WaitCursor);
+    else
+        window->unsetCursor();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QWidget;
+class TerminalView;
+class Twips;
+
+// The controls of the main window, built in code from the window's twips
+// layout. Every control carries its name as object name, so tests find it.
+class Form1Ui
+{
+public:
+    void setupUi(QWidget *formWidget);
+
+    // Text1 to Text12 in packet order.
+    std::array<QLineEdit *, 12> configFields() const;
+
+    // Panel 1 of the status bar; every writer replaces the whole text.
+    QString statusText() const;
+    void setStatusText(const QString &text);
+    // The window's mouse pointer: the hourglass while an operation with the
+    // modem runs, the default otherwise.
+    void setBusyPointer(bool busy);
+
+    QWidget *window = nullptr;
+
+    QTabWidget *TabStrip1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QPushButton *Command7 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QLabel *StatusPanel1 = nullptr;
+
+    QWidget *ModemPic = nullptr;
+    QWidget *CommsPic = nullptr;
+    QWidget *TermPic = nullptr;
+
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QLineEdit *Text4 = nullptr;
+    QLineEdit *Text5 = nullptr;
+    QLineEdit *Text6 = nullptr;
+    QLineEdit *Text7 = nullptr;
+    QLineEdit *Text8 = nullptr;
+    QLineEdit *Text9 = nullptr;
+    QLineEdit *Text10 = nullptr;
+    QLineEdit *Text11 = nullptr;
+    QLineEdit *Text12 = nullptr;
+    QLineEdit *BRText = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+
+    TerminalView *Text13 = nullptr;
+    QPlainTextEdit *Text14 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QComboBox *Combo4 = nullptr;
+    QPushButton *Command6 = nullptr;
+    QPushButton *Command5 = nullptr;
+
+    QComboBox *Combo1 = nullptr;
+    QComboBox *Combo2 = nullptr;
+
+private:
+    void setupWindow(QWidget *formWidget, const Twips &twips);
+    void setupModemPage(const Twips &twips);
+    void setupTerminalPage(const Twips &twips);
+    void setupCommsPage(const Twips &twips);
+    void setupStatusBar(QWidget *formWidget, const Twips &twips);
+    void setupTabOrder();
+};

@@ -1,0 +1,93 @@
+#include "fakecomm.h"
+
+#include <QTimer>
+
+FakeComm::FakeComm()
+{
+    m_clock.start();
+}
+
+void FakeComm::setSettings(const QString &text)
+{
+    if (failSettings)
+        throw *failSettings;
+    settings = text;
+}
+
+void FakeComm::setCommPort(int portNumber)
+{
+    commPort = portNumber;
+}
+
+void FakeComm::setPortOpen(bool open)
+{
+    if (open) {
+        if (failOpen)
+            throw *failOpen;
+        ++opens;
+        m_waiting.clear();
+    } else if (m_open) {
+        ++closes;
+    }
+    m_open = open;
+}
+
+void FakeComm::setOutput(const QString &text)
+{
+    if (failOutput)
+        throw *failOutput;
+    if (!m_open)
+        throw Failure(FailureNumber::PortNotOpen, QStringLiteral("The port is not open."));
+    const QByteArray bytes = text.toLatin1();
+    writes.append({m_clock.elapsed(), bytes});
+    if (m_answers && bytes == "+++")
+        receiveLater(m_commandReply, m_replyDelay);
+}
+
+QString FakeComm::input()
+{
+    if (m_waiting.isEmpty())
+        return {};
+    const char byte = m_waiting.front();
+    m_waiting.remove(0, 1);
+    return QString(QChar(static_cast<char16_t>(static_cast<unsigned char>(byte))));
+}
+
+void FakeComm::receive(const QByteArray &bytes)
+{
+    if (!m_open)
+        return;
+    m_waiting += bytes;
+    while (!m_waiting.isEmpty()) {
+        const qsizetype before = m_waiting.size();
+        Q_EMIT OnComm();
+        if (m_waiting.size() == before)
+            return;
+    }
+}
+
+void FakeComm::receiveLater(const QByteArray &bytes, std::chrono::milliseconds delay)
+{
+    QTimer::singleShot(delay, this, [this, bytes] { receive(bytes); });
+}
+
+void FakeComm::answerCommandMode(const QByteArray &reply, std::chrono::milliseconds delay)
+{
+    m_answers = true;
+    m_commandReply = reply;
+    m_replyDelay = delay;
+}
+
+void FakeComm::unplug()
+{
+    m_open = false;
+    Q_EMIT portLost(QStringLiteral("The connection to /dev/fake was lost."));
+}
+
+QByteArray FakeComm::written() const
+{
+    QByteArray all;
+    for (const Write &write : writes)
+        all += write.bytes;
+    return all;
+}

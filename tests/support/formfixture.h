@@ -1,0 +1,72 @@
+#pragma once
+
+#include "fakecomm.h"
+#include "recordingdialogs.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+class CommControl;
+class Form1;
+class Form1Ui;
+class MSComm;
+class PortMap;
+class QtEventPump;
+class SettingsStore;
+class SteadyClock;
+
+// The main window in a private folder: its own settings file and program
+// folder (for Address.txt), recorded dialogs, and either a fake serial
+// component or the real one.
+class FormFixture
+{
+public:
+    enum class Link
+    {
+        Fake,
+        Serial
+    };
+
+    explicit FormFixture(Link link = Link::Fake);
+    ~FormFixture();
+
+    QString programFolder() const { return m_programFolder; }
+    QString settingsFile() const { return m_settingsFile; }
+    QString scratchPath(const QString &name) const { return m_folder.filePath(name); }
+    // Before start: where the window keeps its settings and finds Address.txt.
+    void setSettingsFile(const QString &path) { m_settingsFile = path; }
+    void setProgramFolder(const QString &path) { m_programFolder = path; }
+    QString addressFilePath() const;
+
+    // Before start: what the settings file and the address file hold.
+    void setSetting(const QString &key, const QString &value);
+    void writeAddressFile(const QByteArray &content) const;
+    QByteArray addressFileContent() const;
+
+    // Creates the window (its load handler runs) and shows it.
+    Form1 &start();
+    // Closes the window as the user would (its unload handler runs) and
+    // releases everything, so the next start reads the files afresh.
+    void stop();
+
+    Form1 &form() { return *m_form; }
+    Form1Ui &ui();
+    FakeComm &fake() { return *m_fake; }
+    MSComm &serial() { return *m_serial; }
+
+    RecordingDialogs dialogs;
+
+private:
+    Link m_link;
+    QTemporaryDir m_folder;
+    QString m_settingsFile;
+    QString m_programFolder;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<PortMap> m_portMap;
+    std::unique_ptr<FakeComm> m_fake;
+    std::unique_ptr<MSComm> m_serial;
+    std::unique_ptr<SteadyClock> m_clock;
+    std::unique_ptr<QtEventPump> m_pump;
+    std::unique_ptr<Form1> m_form;
+};

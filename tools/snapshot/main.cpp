@@ -1,0 +1,50 @@
+// Saves a picture of each page of the main window, as a user would see it on
+// the screen, to the folder given as the first argument (default: shots).
+#include "platform/mscomm.h"
+#include "platform/portmap.h"
+#include "platform/qteventpump.h"
+#include "platform/settingsstore.h"
+#include "platform/steadyclock.h"
+#include "platform/widgetdialogs.h"
+#include "shell/form1.h"
+#include "shell/form1ui.h"
+#include "shell/toolkit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Toolkit::prepare();
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shots");
+    QDir().mkpath(outDir);
+
+    // A private settings file and program folder, so nothing of the user's
+    // is read or written.
+    const QTemporaryDir scratch;
+    SettingsStore settings(scratch.filePath(QStringLiteral("MIRAN.ini")));
+    const PortMap portMap(settings);
+    MSComm comm(portMap);
+    WidgetDialogs dialogs;
+    const SteadyClock clock;
+    QtEventPump pump;
+    Form1 form({settings, portMap, comm, dialogs, clock, pump, scratch.path()});
+    form.show();
+
+    QTextStream out(stdout);
+    const char *const names[] = {"modem-setup", "comms-port-setup", "terminal"};
+    for (int tab = 0; tab < 3; ++tab) {
+        form.ui().TabStrip1->setCurrentIndex(tab);
+        QApplication::processEvents();
+        const QString file =
+            QDir(outDir).filePath(QLatin1String(names[tab]) + QStringLiteral(".png"));
+        if (!form.grab().save(file))
+            return 1;
+        out << file << '\n';
+    }
+    return 0;
+}
