@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config libgtest-dev
     qt6-base-dev qt6-serialport-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "burstframer.h"
+#include "configfile.h"
+#include "eventlog.h"
+#include "modemlogic.h"
+#include "outputqueue.h"
+#include "ptydevice.h"
+#include "symlink.h"
+#include "types.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace modemsim {
+
+struct ModemSetup
+{
+    std::size_t index = 0; // 0 for modem 1, 1 for modem 2
+    unsigned baud = 38400;
+    Millis burstGap{30};
+    Config config = kDefaultConfig;
+    Faults faults;
+    std::optional<std::string> link;
+    std::optional<std::string> configFile;
+};
+
+// One simulated modem: its device, framing, behaviour and pending output. Radio data it
+// receives is handed back to the caller, which knows where the radio sends it.
+class Modem
+{
+public:
+    Modem(ModemSetup setup, const EventLog &log);
+
+    Modem(const Modem &) = delete;
+    Modem &operator=(const Modem &) = delete;
+
+    // Creates a fresh device; throws std::system_error if the pty cannot be made.
+    void plug(TimePoint now);
+    void hangup(TimePoint now);
+    bool plugged() const { return device_.has_value(); }
+
+    int fd() const;
+    short pollEvents(TimePoint now) const;
+    // The next moment this modem needs attention without any descriptor becoming ready.
+    std::optional<TimePoint> deadline(TimePoint now) const;
+
+    void scheduleReplug(TimePoint at) { replugAt_ = at; }
+    bool replugDue(TimePoint now) const { return replugAt_ && *replugAt_ <= now; }
+
+    // Reads one chunk. Returns true when the chunk asks for a hang-up (fault or device error).
+    bool receive();
+
+    // Handles the bursts complete at now; returns the radio data among them.
+    std::vector<Bytes> process(TimePoint now);
+
+    // Queues bytes for the program, as if they had come in over the radio. False if unplugged.
+    bool transmit(Bytes bytes, TimePoint now);
+
+    // Writes what is due until the device stops taking bytes. False on a device error.
+    bool flush();
+
+    const Config &config() const { return logic_.config(); }
+    std::size_t index() const { return setup_.index; }
+    void log(TimePoint at, std::string_view event, std::string_view detail = {}) const;
+
+private:
+    enum class WriteOutcome
+    {
+        Wrote,
+        Blocked,
+        Failed,
+    };
+
+    std::optional<Bytes> react(Reaction reaction, TimePoint now);
+    void configured(TimePoint now);
+    bool rateMatches() const;
+    WriteOutcome writeSome();
+    void linkDevice();
+
+    ModemSetup setup_;
+    const EventLog &log_;
+    ModemLogic logic_;
+    BurstFramer framer_;
+    OutputQueue output_;
+    std::optional<ConfigFile> configFile_;
+    std::optional<PtyDevice> device_;
+    std::optional<SymLink> link_;
+    std::optional<TimePoint> replugAt_;
+};
+
+} // namespace modemsim

@@ -1,0 +1,135 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace modemsim {
+namespace {
+
+Options parse(std::vector<std::string_view> args)
+{
+    return Options::parse(args);
+}
+
+TEST(Options, Defaults)
+{
+    const Options options = parse({});
+    EXPECT_EQ(options.modemCount, 1U);
+    EXPECT_EQ(options.baudOf(0), 38400U);
+    EXPECT_EQ(options.burstGap, Millis(30));
+    EXPECT_FALSE(options.modems[0].config);
+    EXPECT_TRUE(options.faults.answer);
+    EXPECT_EQ(options.faults.answerDelay, Millis(5));
+    EXPECT_EQ(options.faults.answerLength, 12U);
+    EXPECT_FALSE(options.faults.flood);
+    EXPECT_FALSE(options.logFile);
+}
+
+TEST(Options, ParsesEveryOption)
+{
+    const Options options = parse({"--baud",
+                                   "256000",
+                                   "--modems=2",
+                                   "--baud2",
+                                   "9600",
+                                   "--burst-gap",
+                                   "50",
+                                   "--config",
+                                   "01 02 03 04 05 06 07 08 09 0a 0B 0c",
+                                   "--config2=0102030405060708090A0B0C",
+                                   "--config-file",
+                                   "/tmp/a",
+                                   "--config-file2",
+                                   "/tmp/b",
+                                   "--link",
+                                   "/tmp/l1",
+                                   "--link2",
+                                   "/tmp/l2",
+                                   "--log",
+                                   "/tmp/log",
+                                   "--no-answer",
+                                   "--answer-delay",
+                                   "0",
+                                   "--answer-length",
+                                   "20",
+                                   "--split",
+                                   "4:50,8:100",
+                                   "--flood",
+                                   "1048576",
+                                   "--hangup-after-rx",
+                                   "7",
+                                   "--hangup-at",
+                                   "1500",
+                                   "--replug-after",
+                                   "250"});
+    EXPECT_EQ(options.baudOf(0), 256000U);
+    EXPECT_EQ(options.baudOf(1), 9600U);
+    EXPECT_EQ(options.modemCount, 2U);
+    EXPECT_EQ(options.burstGap, Millis(50));
+    const Config expected{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    EXPECT_EQ(options.modems[0].config, expected);
+    EXPECT_EQ(options.modems[1].config, expected);
+    EXPECT_EQ(options.modems[0].configFile, "/tmp/a");
+    EXPECT_EQ(options.modems[1].link, "/tmp/l2");
+    EXPECT_EQ(options.logFile, "/tmp/log");
+    EXPECT_FALSE(options.faults.answer);
+    EXPECT_EQ(options.faults.answerDelay, Millis(0));
+    EXPECT_EQ(options.faults.answerLength, 20U);
+    ASSERT_EQ(options.faults.splits.size(), 2U);
+    EXPECT_EQ(options.faults.splits[1].offset, 8U);
+    EXPECT_EQ(options.faults.splits[1].gap, Millis(100));
+    EXPECT_EQ(options.faults.flood, 1048576U);
+    EXPECT_EQ(options.faults.hangupAfterRx, 7U);
+    EXPECT_EQ(options.hangupAt, Millis(1500));
+    EXPECT_EQ(options.replugAfter, Millis(250));
+}
+
+TEST(Options, RejectsBadValues)
+{
+    const std::vector<std::vector<std::string_view>> bad{
+        {"--bogus"},
+        {"--baud"},
+        {"--baud", "0"},
+        {"--baud", "38400x"},
+        {"--baud", "-1"},
+        {"--baud", ""},
+        {"--modems", "3"},
+        {"--burst-gap", "0"},
+        {"--config", "7F7F7F7F7F7F7F7F6B001E1"},
+        {"--config", "7F7F7F7F7F7F7F7F6B001E1E00"},
+        {"--config", "7F7F7F7F7F7F7F7F6B001E1G"},
+        {"--config", "7 F7F7F7F7F7F7F7F6B001E1E"},
+        {"--config2", "7F7F7F7F7F7F7F7F6B001E1E"},
+        {"--link2", "/tmp/x"},
+        {"--modems", "2", "--link", "/tmp/x", "--link2", "/tmp/x"},
+        {"--no-answer=1"},
+        {"--answer-delay", "soon"},
+        {"--split", "4"},
+        {"--split", "4:"},
+        {"--split", "0:10"},
+        {"--split", "8:10,4:10"},
+        {"--split", "4:10,4:10"},
+        {"--split", "4:10,"},
+        {"--flood", "0"},
+        {"--hangup-after-rx", "0"},
+        {"--log", ""},
+    };
+    for (const auto &args : bad) {
+        std::string joined;
+        for (const auto arg : args) {
+            joined += std::string(arg) + ' ';
+        }
+        EXPECT_THROW(parse(args), OptionError) << joined;
+    }
+}
+
+TEST(Options, ParseConfigAcceptsSpacesAndNewline)
+{
+    EXPECT_EQ(parseConfig(" 7f7f 7f7f 7F7F7F7F 6B 00 1E 1E\n"), kDefaultConfig);
+    EXPECT_FALSE(parseConfig(""));
+    EXPECT_FALSE(parseConfig("7F7F7F7F7F7F7F7F6B001E"));
+}
+
+} // namespace
+} // namespace modemsim
