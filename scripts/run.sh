@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the program and runs it against the bundled simulated modem.
+# Comm port 1 is mapped to the simulator; the program keeps its settings in
+# build/run/config, so your own settings are untouched. Extra arguments go to
+# the simulator (for example --baud 9600 or --answer-delay 300).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build"
+run="$build/run"
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target miran modem-sim
+
+mkdir -p "$run/config/MIRAN"
+link="$run/modem1"
+ini="$run/config/MIRAN/MIRAN.ini"
+if ! grep -q "^\[Ports\]" "$ini" 2>/dev/null; then
+    printf '[Ports]\n1=%s\n' "$link" >>"$ini"
+fi
+
+"$build/tools/modem-sim/modem-sim" --link "$link" --log "$run/modem-sim.log" "$@" \
+    </dev/null &
+sim=$!
+trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do
+    [ -L "$link" ] && break
+    sleep 0.1
+done
+echo "Simulated modem on $(readlink "$link"), mapped to comm port 1; its log: $run/modem-sim.log"
+
+program=("$build/src/miran")
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: running under a virtual X server (xvfb-run)."
+    program=(xvfb-run -a "${program[@]}")
+fi
+XDG_CONFIG_HOME="$run/config" "${program[@]}"
