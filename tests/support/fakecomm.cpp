@@ -14,6 +14,13 @@ void FakeComm::setSettings(const QString &text)
     settings = text;
 }
 
+bool FakeComm::portOpen() const
+{
+    if (failPortOpenQuery)
+        throw *failPortOpenQuery;
+    return m_open;
+}
+
 void FakeComm::setCommPort(int portNumber)
 {
     commPort = portNumber;
@@ -42,6 +49,10 @@ void FakeComm::setOutput(const QString &text)
     writes.append({m_clock.elapsed(), bytes});
     if (m_answers && bytes == "+++")
         receiveLater(m_commandReply, m_replyDelay);
+    if (m_answers && bytes.size() == 12)
+        m_commandReply = bytes;
+    if (onWrite)
+        onWrite(bytes);
 }
 
 QString FakeComm::input()
@@ -71,10 +82,11 @@ void FakeComm::receiveLater(const QByteArray &bytes, std::chrono::milliseconds d
     QTimer::singleShot(delay, this, [this, bytes] { receive(bytes); });
 }
 
-void FakeComm::answerCommandMode(const QByteArray &reply, std::chrono::milliseconds delay)
+void FakeComm::answerCommandMode(const QByteArray &configuration,
+                                 std::chrono::milliseconds delay)
 {
     m_answers = true;
-    m_commandReply = reply;
+    m_commandReply = configuration;
     m_replyDelay = delay;
 }
 

@@ -29,7 +29,7 @@ public:
 
     void setSettings(const QString &settings) override;
     void setCommPort(int portNumber) override;
-    bool portOpen() const override { return m_open; }
+    bool portOpen() const override;
     void setPortOpen(bool open) override;
     void setOutput(const QString &text) override;
     QString input() override;
@@ -38,8 +38,10 @@ public:
     void receive(const QByteArray &bytes);
     // Bytes arriving after a delay, from the event loop.
     void receiveLater(const QByteArray &bytes, std::chrono::milliseconds delay);
-    // Answers every "+++" with these bytes after the delay, like a modem.
-    void answerCommandMode(const QByteArray &reply, std::chrono::milliseconds delay);
+    // Behaves like a modem: answers every "+++" with its configuration after
+    // the delay, and takes a 12-byte write as its new configuration.
+    void answerCommandMode(const QByteArray &configuration, std::chrono::milliseconds delay);
+    QByteArray configuration() const { return m_commandReply; }
     // The component loses the device, as on an unplug.
     void unplug();
 
@@ -47,6 +49,9 @@ public:
     std::optional<Failure> failSettings;
     std::optional<Failure> failOpen;
     std::optional<Failure> failOutput;
+    std::optional<Failure> failPortOpenQuery;
+    // Runs after every write, with the bytes written.
+    std::function<void(const QByteArray &)> onWrite;
 
     QString settings;
     int commPort = 0;
