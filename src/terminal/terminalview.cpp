@@ -112,13 +112,18 @@ qsizetype TerminalView::byteOffsetOf(int position) const
     return std::min(m_blockStart[index] + (position - block.position()), m_bytes.size());
 }
 
-QMimeData *TerminalView::createMimeDataFromSelection() const
+QString TerminalView::selectedReceivedText() const
 {
     const QTextCursor selection = textCursor();
     const qsizetype from = byteOffsetOf(selection.selectionStart());
     const qsizetype to = byteOffsetOf(selection.selectionEnd());
+    return QString::fromLatin1(m_bytes.mid(from, to - from));
+}
+
+QMimeData *TerminalView::createMimeDataFromSelection() const
+{
     auto mime = std::make_unique<QMimeData>();
-    mime->setText(QString::fromLatin1(m_bytes.mid(from, to - from)));
+    mime->setText(selectedReceivedText());
     // The caller takes ownership.
     return mime.release();
 }

@@ -29,6 +29,9 @@ public:
     QString receivedText() const { return QString::fromLatin1(m_bytes); }
     const QByteArray &receivedBytes() const { return m_bytes; }
 
+    // The received bytes behind the selection, as copying gives them.
+    QString selectedReceivedText() const;
+
     // Lays out what arrived since the last batch; runs by itself shortly
     // after bytes arrive.
     void flushPending();

@@ -33,6 +33,7 @@ void FakeComm::setPortOpen(bool open)
             throw *failOpen;
         ++opens;
         m_waiting.clear();
+        m_readPos = 0;
     } else if (m_open) {
         ++closes;
     }
@@ -57,10 +58,13 @@ void FakeComm::setOutput(const QString &text)
 
 QString FakeComm::input()
 {
-    if (m_waiting.isEmpty())
+    if (m_readPos >= m_waiting.size())
         return {};
-    const char byte = m_waiting.front();
-    m_waiting.remove(0, 1);
+    const char byte = m_waiting.at(m_readPos++);
+    if (m_readPos == m_waiting.size()) {
+        m_waiting.clear();
+        m_readPos = 0;
+    }
     return QString(QChar(static_cast<char16_t>(static_cast<unsigned char>(byte))));
 }
 
@@ -69,10 +73,10 @@ void FakeComm::receive(const QByteArray &bytes)
     if (!m_open)
         return;
     m_waiting += bytes;
-    while (!m_waiting.isEmpty()) {
-        const qsizetype before = m_waiting.size();
+    while (m_readPos < m_waiting.size()) {
+        const qsizetype before = m_readPos;
         Q_EMIT OnComm();
-        if (m_waiting.size() == before)
+        if (m_readPos == before)
             return;
     }
 }
@@ -82,8 +86,7 @@ void FakeComm::receiveLater(const QByteArray &bytes, std::chrono::milliseconds d
     QTimer::singleShot(delay, this, [this, bytes] { receive(bytes); });
 }
 
-void FakeComm::answerCommandMode(const QByteArray &configuration,
-                                 std::chrono::milliseconds delay)
+void FakeComm::answerCommandMode(const QByteArray &configuration, std::chrono::milliseconds delay)
 {
     m_answers = true;
     m_commandReply = configuration;

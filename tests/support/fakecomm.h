@@ -63,6 +63,7 @@ public:
 private:
     bool m_open = false;
     QByteArray m_waiting;
+    qsizetype m_readPos = 0;
     QByteArray m_commandReply;
     std::chrono::milliseconds m_replyDelay{0};
     bool m_answers = false;
