@@ -96,6 +96,7 @@ void MSComm::open()
         throw Failure(FailureNumber::CommStateFailed,
                       QStringLiteral("%1 does not take %2 baud.").arg(path).arg(m_baudRate));
     }
+    m_openPath = path;
     // Whatever the device buffered before the program took it is not a reply.
     m_port.clear();
     m_received.clear();
@@ -203,8 +204,12 @@ void MSComm::errorOccurred(QSerialPort::SerialPortError error)
 {
     if (!m_port.isOpen() || !isFatalWhileOpen(error))
         return;
-    const QString path = m_port.portName();
-    const QString reason = m_port.errorString();
+    const QString path = m_openPath;
+    // A hung-up line reads as end of file, which QSerialPort reports as a read
+    // error carrying whatever errno an earlier call left behind ("Inappropriate
+    // ioctl for device"). When the device is gone, say that instead.
+    const QString reason =
+        QFileInfo::exists(path) ? m_port.errorString() : QStringLiteral("the device was removed");
     m_port.close();
     Q_EMIT portLost(QStringLiteral("The connection to %1 was lost (%2). Plug the modem in and "
                                    "press Connect.")

@@ -40,6 +40,8 @@ private:
     QSerialPort m_port;
     qint32 m_baudRate = 9600;
     int m_commPort = 1;
+    // The device as mapped when the port was opened.
+    QString m_openPath;
     QByteArray m_received;
     qsizetype m_readPos = 0;
     bool m_raising = false;

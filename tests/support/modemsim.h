@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// The simulated modem (tools/modem-sim) in a child process. Its device is
+// kept behind a symlink in a private folder, next to its event log. The
+// process is stopped with SIGTERM when the object goes.
+class ModemSim
+{
+public:
+    // One line of the event log. For RX, TX, CONFIG, DROP and IGNORED the
+    // detail is hex and also given as bytes.
+    struct Entry
+    {
+        double seconds = 0;
+        QString event;
+        QString detail;
+        QByteArray bytes;
+    };
+
+    // Received chunks with less than the modem's burst gap between them:
+    // what the modem takes as one message.
+    struct Burst
+    {
+        double seconds = 0;
+        QByteArray bytes;
+    };
+
+    // Starts the simulator with these options besides --link and --log and
+    // waits for its first device.
+    explicit ModemSim(const QStringList &arguments = {});
+    ~ModemSim();
+
+    ModemSim(const ModemSim &) = delete;
+    ModemSim &operator=(const ModemSim &) = delete;
+
+    // Whether the device came up; errorString() says why not.
+    bool isReady() const { return m_ready; }
+    QString errorString() const;
+
+    QString linkPath() const;
+    // The pty behind the link, from the latest DEVICE line.
+    QString device() const { return m_device; }
+
+    // One command line on stdin: "hangup", "plug", "send 0102", ...
+    void command(const QString &line);
+    // "plug", then waits for the new device.
+    bool plug(int timeoutMs = 10'000);
+    // The configuration the modem holds now, asked with "config".
+    QByteArray configuration(int timeoutMs = 10'000);
+
+    QList<Entry> log() const;
+    // The bursts among the log entries from index from on.
+    QList<Burst> rxBursts(qsizetype from = 0) const;
+
+private:
+    void readOutput();
+    qsizetype countLines(const QString &prefix) const;
+
+    QTemporaryDir m_folder;
+    QProcess m_process;
+    QString m_pendingOutput;
+    QString m_errors;
+    QStringList m_lines;
+    QString m_device;
+    bool m_ready = false;
+};

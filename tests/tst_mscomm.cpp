@@ -1,0 +1,380 @@
+// The serial component on real devices: how opening fails, line settings,
+// losing the device while open, and connecting again.
+#include "support/formfixture.h"
+#include "support/modemsim.h"
+
+#include "platform/failure.h"
+#include "platform/mscomm.h"
+#include "platform/portmap.h"
+#include "platform/settingsstore.h"
+#include "shell/application.h"
+#include "shell/form1.h"
+#include "shell/form1ui.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <optional>
+
+namespace {
+const QString kConfig = QStringLiteral("7F7F7F7E0A01FF050A031E1E");
+const QStringList kConfigFields{"7F", "7F", "7F", "7E", "A", "1", "FF", "5", "10", "3", "30", "30"};
+const QStringList kUnread(12, QStringLiteral("??"));
+const QString kComplete = QStringLiteral("Request Complete");
+const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
+
+QStringList fieldTexts(const Form1Ui &ui)
+{
+    QStringList texts;
+    for (const QLineEdit *field : ui.configFields())
+        texts.append(field->text());
+    return texts;
+}
+
+void click(QPushButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+std::optional<Failure> failureOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Failure &failure) {
+        return failure;
+    }
+    return std::nullopt;
+}
+
+// User and system processor time of this process so far.
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval &time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+} // namespace
+
+class MSCommTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void openFailuresInTheWindow_data();
+    void openFailuresInTheWindow();
+    void openFailureNumbers_data();
+    void openFailureNumbers();
+    void otherUsersAreRefused_data();
+    void otherUsersAreRefused();
+    void settingsText_data();
+    void settingsText();
+    void customRateReachesTheLine();
+    void unplugWhileOpen();
+    void reconnectReadsAgain();
+
+private:
+    QTemporaryDir m_scratch;
+};
+
+void MSCommTest::openFailuresInTheWindow_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("tab");
+
+    // "missing" is a path with nothing behind it, "modem" the simulator.
+    QTest::newRow("no device") << "missing"
+                               << "38400"
+                               << "Please select a valid comms port" << Application::title() << 2;
+    QTest::newRow("not a serial port") << "/dev/null"
+                                       << "38400"
+                                       << "Error: /dev/null is not a serial port"
+                                       << "Error" << 0;
+    QTest::newRow("no baud rate") << "modem"
+                                  << ""
+                                  << "Error: No baud rate is chosen"
+                                  << "Error" << 0;
+    QTest::newRow("baud rate not a number") << "modem"
+                                            << "abc"
+                                            << "Error: \"abc\" is not a baud rate"
+                                            << "Error" << 0;
+}
+
+void MSCommTest::openFailuresInTheWindow()
+{
+    QFETCH(QString, device);
+    QFETCH(QString, baud);
+    QFETCH(QString, prompt);
+    QFETCH(QString, title);
+    QFETCH(int, tab);
+    ModemSim sim({QStringLiteral("--config"), kConfig});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    FormFixture fixture(FormFixture::Link::Serial);
+    if (device == QLatin1String("missing"))
+        device = fixture.scratchPath(QStringLiteral("ttyGone"));
+    else if (device == QLatin1String("modem"))
+        device = sim.linkPath();
+    fixture.setSetting(QStringLiteral("Ports/1"), device);
+    fixture.setSetting(QStringLiteral("Ports/2"), sim.linkPath());
+    Form1Ui &ui = fixture.start().ui();
+    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    ui.Combo2->setEditText(baud);
+
+    click(ui.Command7);
+    QCOMPARE(fixture.dialogs.messages.size(), 1);
+    QVERIFY2(fixture.dialogs.messages[0].prompt.startsWith(prompt),
+             qPrintable(fixture.dialogs.messages[0].prompt));
+    QCOMPARE(fixture.dialogs.messages[0].title, title);
+    QCOMPARE(ui.TabStrip1->currentIndex(), tab);
+    // The read-back still runs, on the closed port.
+    QCOMPARE(ui.statusText(), kNoResponse);
+    QCOMPARE(ui.Command7->text(), QStringLiteral("Connect"));
+    QVERIFY(!fixture.serial().portOpen());
+    QVERIFY(sim.rxBursts().isEmpty());
+
+    // The window keeps working: a usable rate and port 2 read the modem.
+    ui.Combo2->setEditText(QStringLiteral("38400"));
+    ui.Combo1->setCurrentIndex(1);
+    Q_EMIT ui.Combo1->activated(1);
+    QCOMPARE(ui.statusText(), kComplete);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QCOMPARE(fixture.dialogs.messages.size(), 1);
+}
+
+void MSCommTest::openFailureNumbers_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("description");
+
+    const QString missing = m_scratch.filePath(QStringLiteral("ttyGone"));
+    QTest::newRow("no device") << missing << FailureNumber::InvalidPortNumber
+                               << "There is no device " + missing + " behind comm port 1.";
+    QTest::newRow("not a serial port")
+        << "/dev/null" << FailureNumber::DeviceUnavailable << "/dev/null is not a serial port";
+}
+
+void MSCommTest::openFailureNumbers()
+{
+    QFETCH(QString, device);
+    QFETCH(int, number);
+    QFETCH(QString, description);
+    SettingsStore settings(m_scratch.filePath(QStringLiteral("numbers.ini")));
+    settings.write(QStringLiteral("Ports"), QStringLiteral("1"), device);
+    const PortMap portMap(settings);
+    MSComm comm(portMap);
+    comm.setCommPort(1);
+
+    const std::optional<Failure> failure = failureOf([&comm] { comm.setPortOpen(true); });
+    QVERIFY(failure.has_value());
+    QCOMPARE(failure->number(), number);
+    QVERIFY2(failure->description().startsWith(description), qPrintable(failure->description()));
+    QVERIFY(!comm.portOpen());
+}
+
+void MSCommTest::otherUsersAreRefused_data()
+{
+    QTest::addColumn<bool>("exclusive");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("in use") << true << 0666 << FailureNumber::PortAlreadyOpen
+                            << "is in use by another program";
+    QTest::newRow("permission denied")
+        << false << 0600 << FailureNumber::PermissionDenied << "add your user to the dialout group";
+}
+
+void MSCommTest::otherUsersAreRefused()
+{
+    QFETCH(bool, exclusive);
+    QFETCH(int, mode);
+    QFETCH(int, number);
+    QFETCH(QString, description);
+    // Root passes both the exclusive flag and the permission bits, so the
+    // probe opens the device as nobody.
+    if (geteuid() != 0)
+        QSKIP("Running the probe as another user needs root");
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty())
+        QSKIP("setpriv (util-linux) is not installed");
+
+    // GIVEN a pty with the row's mode, held open by this process (exclusively
+    // for "in use")
+    ModemSim sim;
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    const QByteArray device = QFile::encodeName(sim.device());
+    QCOMPARE(::chmod(device.constData(), static_cast<mode_t>(mode)), 0);
+    const int fd = ::open(device.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
+    const auto closeDevice = qScopeGuard([fd] { ::close(fd); });
+    if (exclusive)
+        QCOMPARE(::ioctl(fd, TIOCEXCL), 0);
+
+    // WHEN another user's program opens it
+    QProcess probe;
+    probe.start(setpriv, {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                          QStringLiteral(COMM_PROBE_PATH), sim.device()});
+    QVERIFY(probe.waitForFinished(30'000));
+    const QString output = QString::fromLocal8Bit(probe.readAllStandardOutput()).trimmed();
+    const QString errors = QString::fromLocal8Bit(probe.readAllStandardError());
+    // 126 and 127: setpriv could not start the probe (build folder closed to nobody).
+    if (probe.exitCode() == 126 || probe.exitCode() == 127)
+        QSKIP(qPrintable("The probe cannot run as nobody: " + errors));
+    QVERIFY2(probe.exitCode() == 0 && !output.isEmpty(), qPrintable(errors));
+    if (output == QLatin1String("open"))
+        QSKIP("The kernel let another user open the device");
+
+    // THEN it is refused with a number to branch on and a hint for the user
+    QCOMPARE(output.section(QLatin1Char(' '), 0, 0).toInt(), number);
+    QVERIFY2(output.contains(description), qPrintable(output));
+    QVERIFY2(output.contains(sim.device()), qPrintable(output));
+}
+
+void MSCommTest::settingsText_data()
+{
+    QTest::addColumn<QString>("settings");
+    // 0 when the settings are taken.
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("no rate") << ",n,8,1" << FailureNumber::InvalidPropertyValue
+                             << "No baud rate is chosen";
+    QTest::newRow("rate not a number")
+        << "abc,n,8,1" << FailureNumber::InvalidPropertyValue << "\"abc\" is not a baud rate";
+    QTest::newRow("rate too high") << "5000000,n,8,1" << FailureNumber::InvalidPropertyValue
+                                   << "\"5000000\" is not a baud rate";
+    QTest::newRow("rate outside the classic list") << "256000,n,8,1" << 0 << "";
+}
+
+void MSCommTest::settingsText()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, number);
+    QFETCH(QString, description);
+    SettingsStore store(m_scratch.filePath(QStringLiteral("settings.ini")));
+    const PortMap portMap(store);
+    MSComm comm(portMap);
+    comm.setSettings(QStringLiteral("9600,n,8,1"));
+
+    const std::optional<Failure> failure = failureOf([&] { comm.setSettings(settings); });
+    if (number == 0) {
+        QVERIFY2(!failure, failure ? qPrintable(failure->description()) : "");
+        QCOMPARE(comm.baudRate(), settings.section(QLatin1Char(','), 0, 0).toInt());
+        return;
+    }
+    QVERIFY(failure.has_value());
+    QCOMPARE(failure->number(), number);
+    QVERIFY2(failure->description().contains(description), qPrintable(failure->description()));
+    // A refused text leaves the rate as it was.
+    QCOMPARE(comm.baudRate(), 9600);
+}
+
+void MSCommTest::customRateReachesTheLine()
+{
+    // The modem only understands the request when the line really runs at
+    // 256000, which no classic rate constant gives.
+    ModemSim sim(
+        {QStringLiteral("--config"), kConfig, QStringLiteral("--baud"), QStringLiteral("256000")});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    FormFixture fixture(FormFixture::Link::Serial);
+    fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
+    Form1Ui &ui = fixture.start().ui();
+    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    ui.Combo2->setEditText(QStringLiteral("256000"));
+
+    click(ui.Command7);
+    QCOMPARE(ui.statusText(), kComplete);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QCOMPARE(fixture.serial().baudRate(), 256000);
+    for (const ModemSim::Entry &entry : sim.log())
+        QVERIFY2(entry.event != QLatin1String("GARBLED"), qPrintable(entry.detail));
+}
+
+void MSCommTest::unplugWhileOpen()
+{
+    // GIVEN a connected modem
+    ModemSim sim({QStringLiteral("--config"), kConfig});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    FormFixture fixture(FormFixture::Link::Serial);
+    fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
+    Form1Ui &ui = fixture.start().ui();
+    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    click(ui.Command7);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+
+    // WHEN it is unplugged
+    sim.command(QStringLiteral("hangup"));
+
+    // THEN the window shows the closed port and says why
+    QTRY_COMPARE_WITH_TIMEOUT(ui.Command7->text(), QStringLiteral("Connect"), 10'000);
+    // The reason is what happened, not a stale system error.
+    const QString lost =
+        QStringLiteral("Error!! The connection to %1 was lost (the device was removed).")
+            .arg(sim.linkPath());
+    QVERIFY2(ui.statusText().startsWith(lost), qPrintable(ui.statusText()));
+    QVERIFY(!ui.Command2->isEnabled());
+    QVERIFY(!ui.Command3->isEnabled());
+    QVERIFY(!fixture.serial().portOpen());
+
+    // AND the program idles: one second of event processing, measured.
+    const double before = cpuSeconds();
+    QTest::qWait(1000);
+    const double used = cpuSeconds() - before;
+    QVERIFY2(used < 0.3, qPrintable(QStringLiteral("%1 s of processor time").arg(used)));
+
+    // WHEN it is plugged in again, Connect reads it as before
+    QVERIFY2(sim.plug(), qPrintable(sim.errorString()));
+    click(ui.Command7);
+    QCOMPARE(ui.statusText(), kComplete);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QVERIFY(ui.Command2->isEnabled());
+    QVERIFY(fixture.dialogs.messages.isEmpty());
+}
+
+void MSCommTest::reconnectReadsAgain()
+{
+    ModemSim sim({QStringLiteral("--config"), kConfig});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    FormFixture fixture(FormFixture::Link::Serial);
+    fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
+    Form1Ui &ui = fixture.start().ui();
+    QTRY_COMPARE(fieldTexts(ui), kUnread);
+
+    for (int round = 1; round <= 2; ++round) {
+        click(ui.Command7);
+        QCOMPARE(ui.statusText(), kComplete);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+        QVERIFY(ui.Command2->isEnabled());
+
+        click(ui.Command7);
+        QCOMPARE(ui.statusText(), QStringLiteral("Disconnected"));
+        QCOMPARE(ui.Command7->text(), QStringLiteral("Connect"));
+        QVERIFY(!ui.Command2->isEnabled());
+        QVERIFY(!ui.Command3->isEnabled());
+        QVERIFY(!fixture.serial().portOpen());
+    }
+    QTRY_COMPARE(sim.rxBursts().size(), 4);
+    QVERIFY(fixture.dialogs.messages.isEmpty());
+}
+
+QTEST_MAIN(MSCommTest)
+#include "tst_mscomm.moc"
