@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config libgtest-dev
+    cmake ninja-build g++ pkg-config libgtest-dev libxcb1-dev
     qt6-base-dev qt6-serialport-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth

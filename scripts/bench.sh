@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and prints their tables: start-up time and memory,
+# CPU while idle and while waiting, end-to-end receive throughput, and the
+# terminal's receive box. Figures are only comparable within one run.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build"
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target miran bench-startup bench-bare-window bench-system bench-terminal
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORMTHEME
+
+echo "## Start-up (under Xvfb)"
+xvfb-run -a "$build/bench/bench-startup" "$build/src/miran" "$build/bench/bench-bare-window" "${RUNS:-7}"
+echo
+echo "## Running against the simulated modem"
+QT_QPA_PLATFORM=offscreen "$build/bench/bench-system"
+echo
+echo "## Terminal receive box"
+QT_QPA_PLATFORM=offscreen "$build/bench/bench-terminal"
