@@ -97,6 +97,7 @@ void MSComm::open()
                       QStringLiteral("%1 does not take %2 baud.").arg(path).arg(m_baudRate));
     }
     m_openPath = path;
+    m_lostDescription.clear();
     // Whatever the device buffered before the program took it is not a reply.
     m_port.clear();
     m_received.clear();
@@ -137,6 +138,7 @@ Failure MSComm::openFailure(QSerialPort::SerialPortError error) const
 
 void MSComm::close()
 {
+    m_lostDescription.clear();
     if (m_port.isOpen())
         m_port.close();
 }
@@ -145,7 +147,9 @@ void MSComm::setOutput(const QString &text)
 {
     if (!m_port.isOpen())
         throw Failure(FailureNumber::PortNotOpen,
-                      QStringLiteral("The port is not open. Press Connect first."));
+                      m_lostDescription.isEmpty()
+                          ? QStringLiteral("The port is not open. Press Connect first.")
+                          : QStringLiteral("The port is not open. ") + m_lostDescription);
     QByteArray bytes;
     bytes.reserve(text.size());
     for (const QChar c : text) {
@@ -211,7 +215,10 @@ void MSComm::errorOccurred(QSerialPort::SerialPortError error)
     const QString reason =
         QFileInfo::exists(path) ? m_port.errorString() : QStringLiteral("the device was removed");
     m_port.close();
-    Q_EMIT portLost(QStringLiteral("The connection to %1 was lost (%2). Plug the modem in and "
-                                   "press Connect.")
-                        .arg(path, reason));
+    // Kept for the writes that a running exchange still attempts, so their
+    // failure says why the port closed.
+    m_lostDescription = QStringLiteral("The connection to %1 was lost (%2). Plug the modem in "
+                                       "and press Connect.")
+                            .arg(path, reason);
+    Q_EMIT portLost(m_lostDescription);
 }

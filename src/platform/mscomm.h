@@ -42,6 +42,8 @@ private:
     int m_commPort = 1;
     // The device as mapped when the port was opened.
     QString m_openPath;
+    // Why the port closed under the program, until the next open.
+    QString m_lostDescription;
     QByteArray m_received;
     qsizetype m_readPos = 0;
     bool m_raising = false;
