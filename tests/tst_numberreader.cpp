@@ -64,6 +64,7 @@ void NumberReaderTest::strictConversion_data()
     QTest::newRow("exponent") << "1e2" << 100;
     QTest::newRow("largest") << "32767" << 32767;
     QTest::newRow("smallest") << "-32768" << -32768;
+    QTest::newRow("too small for a double") << "1e-400" << 0;
 }
 
 void NumberReaderTest::strictConversion()
@@ -128,6 +129,12 @@ void NumberReaderTest::leadingValue_data()
     QTest::newRow("hex 16-bit signed") << "&HFFFF" << -1.0;
     QTest::newRow("hex 32-bit") << "&H10000" << 65536.0;
     QTest::newRow("hex 32-bit signed") << "&HFFFFFFFF" << -1.0;
+    QTest::newRow("too small for a double") << "1e-400" << 0.0;
+    QTest::newRow("negative, too small for a double") << "-2.5e-999" << 0.0;
+    QTest::newRow("many zeros after the point")
+        << QString(QStringLiteral("0.") + QString(400, u'0') + QStringLiteral("1")) << 0.0;
+    QTest::newRow("large mantissa, small exponent")
+        << QString(QStringLiteral("1") + QString(400, u'0') + QStringLiteral("e-399")) << 10.0;
 }
 
 void NumberReaderTest::leadingValue()
@@ -143,6 +150,11 @@ void NumberReaderTest::leadingValueOverflow()
              FailureNumber::Overflow);
     QCOMPARE(failureOf([] { NumberReader::leadingValue(QStringLiteral("1e999")); }),
              FailureNumber::Overflow);
+    QCOMPARE(failureOf([] { NumberReader::leadingValue(QStringLiteral("-0.001e312")); }),
+             FailureNumber::Overflow);
+    QCOMPARE(
+        failureOf([] { NumberReader::leadingValue(QStringLiteral("1") + QString(400, u'0')); }),
+        FailureNumber::Overflow);
 }
 
 void NumberReaderTest::roundsHalfToEven_data()

@@ -2,10 +2,12 @@
 
 #include "platform/failure.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace {
 Failure typeMismatch()
@@ -33,6 +35,47 @@ int hexDigit(QChar c)
     if (u >= u'A' && u <= u'F')
         return u - u'A' + 10;
     return -1;
+}
+
+// The exponent after 'e' in the form scanNumber builds, saturated far beyond
+// any mantissa's length so that its sign always wins.
+long long exponentOf(std::string_view ascii)
+{
+    constexpr long long kSaturated = 1'000'000'000'000;
+    const std::size_t marker = ascii.find('e');
+    if (marker == std::string_view::npos)
+        return 0;
+    std::size_t i = marker + 1;
+    const bool negative = i < ascii.size() && ascii[i] == '-';
+    if (i < ascii.size() && (ascii[i] == '-' || ascii[i] == '+'))
+        ++i;
+    long long exponent = 0;
+    for (; i < ascii.size(); ++i)
+        exponent = std::min(exponent * 10 + (ascii[i] - '0'), kSaturated);
+    return negative ? -exponent : exponent;
+}
+
+// The decimal order of a number's first significant digit in the form
+// scanNumber builds ("-12.5e-3"): 1 for 12.5, -1 for 0.5, -2 for 0.05.
+long long decimalOrder(std::string_view ascii)
+{
+    std::string_view mantissa = ascii.substr(0, ascii.find('e'));
+    if (!mantissa.empty() && mantissa.front() == '-')
+        mantissa.remove_prefix(1);
+    long long order = -1;
+    bool significant = false;
+    bool fraction = false;
+    for (const char c : mantissa) {
+        if (c == '.') {
+            fraction = true;
+        } else if (!significant && c == '0') {
+            order -= fraction ? 1 : 0;
+        } else {
+            order += fraction ? 0 : 1;
+            significant = true;
+        }
+    }
+    return order + exponentOf(ascii);
 }
 
 bool isHexPrefix(const QString &text, qsizetype pos)
@@ -95,8 +138,13 @@ double NumberReader::scanNumber(Scan &scan)
     // from_chars ignores the process locale, which Qt sets from the user's.
     double value = 0.0;
     const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-    if (error == std::errc::result_out_of_range)
+    if (error == std::errc::result_out_of_range) {
+        // Too small for a double reads as zero, as the classic runtime does;
+        // only too large is an overflow.
+        if (decimalOrder(ascii) < 0)
+            return ascii.front() == '-' ? -0.0 : 0.0;
         throw overflow();
+    }
     return value;
 }
 
