@@ -13,11 +13,15 @@ QString settingsKey(const QString &section, const QString &key)
 SettingsStore::SettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                              QStringLiteral("MIRAN"), QStringLiteral("MIRAN")))
-{}
+{
+    checkDamage();
+}
 
 SettingsStore::SettingsStore(const QString &iniFile)
     : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
-{}
+{
+    checkDamage();
+}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -33,13 +37,27 @@ QString SettingsStore::read(const QString &section, const QString &key,
     return value.toString();
 }
 
+void SettingsStore::checkDamage()
+{
+    // QSettings reads a section only when it is first used, and saving
+    // rewrites the whole file without the lines it could not read. Read it
+    // all now, so that a damaged file is known before anything is saved.
+    m_settings->allKeys();
+    m_damaged = m_settings->status() == QSettings::FormatError;
+}
+
 void SettingsStore::write(const QString &section, const QString &key, const QString &value)
 {
+    // A damaged file is left as it is; flush() says so.
+    if (m_damaged)
+        return;
     m_settings->setValue(settingsKey(section, key), value);
 }
 
 QString SettingsStore::flush()
 {
+    if (m_damaged)
+        return damagedMessage();
     m_settings->sync();
     switch (m_settings->status()) {
     case QSettings::NoError:
@@ -49,11 +67,16 @@ QString SettingsStore::flush()
                               "cannot be written. Check its permissions.")
             .arg(fileName());
     case QSettings::FormatError:
-        return QStringLiteral("The settings file %1 is damaged and was not overwritten. "
-                              "Remove or repair it to save settings again.")
-            .arg(fileName());
+        return damagedMessage();
     }
     return {};
+}
+
+QString SettingsStore::damagedMessage() const
+{
+    return QStringLiteral("The settings file %1 is damaged and was not overwritten. "
+                          "Remove or repair it to save settings again.")
+        .arg(fileName());
 }
 
 QString SettingsStore::fileName() const

@@ -24,11 +24,17 @@ public:
     void write(const QString &section, const QString &key, const QString &value);
 
     // Writes pending changes to disk. Returns an empty text on success, else a
-    // sentence that says what could not be saved, for the user.
+    // sentence that says what could not be saved, for the user. A file that
+    // was damaged when the store opened it is never written.
     QString flush();
 
     QString fileName() const;
 
 private:
+    void checkDamage();
+    QString damagedMessage() const;
+
     std::unique_ptr<QSettings> m_settings;
+    // The file held lines QSettings cannot read: writes are refused.
+    bool m_damaged = false;
 };
