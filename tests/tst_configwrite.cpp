@@ -1,5 +1,6 @@
 // Reading the configuration back and writing it with "Set", through the
 // window, with a fake serial component that behaves like the modem.
+#include "support/controltexts.h"
 #include "support/formfixture.h"
 
 #include "shell/form1.h"
@@ -22,21 +23,6 @@ const QStringList kModemFields{"7F", "7F", "7F", "7E", "A", "1", "FF", "5", "10"
 const QStringList kLoadTexts{"7F", "7F", "7F",  "7F", "7F", "7F",
                              "7F", "7F", "107", "0",  "30", "30"};
 const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
-
-QStringList fieldTexts(const Form1Ui &ui)
-{
-    QStringList texts;
-    for (const QLineEdit *field : ui.configFields())
-        texts.append(field->text());
-    return texts;
-}
-
-void setFields(Form1Ui &ui, const QStringList &texts)
-{
-    const auto fields = ui.configFields();
-    for (size_t i = 0; i < fields.size(); ++i)
-        fields[i]->setText(texts.at(static_cast<qsizetype>(i)));
-}
 
 QList<QByteArray> writtenChunks(const FakeComm &comm)
 {

@@ -1,5 +1,6 @@
 // The window over the real serial component against the simulated modem:
 // reading the configuration, writing it, and what odd answers do.
+#include "support/controltexts.h"
 #include "support/formfixture.h"
 #include "support/modemsim.h"
 
@@ -24,14 +25,6 @@ const QString kComplete = QStringLiteral("Request Complete");
 const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
 // How late the simulator may stamp a chunk it was slow to read.
 constexpr double kReadJitter = 0.015;
-
-QStringList fieldTexts(const Form1Ui &ui)
-{
-    QStringList texts;
-    for (const QLineEdit *field : ui.configFields())
-        texts.append(field->text());
-    return texts;
-}
 
 // The first count fields of the configuration, "??" for the rest.
 QStringList firstFields(qsizetype count)

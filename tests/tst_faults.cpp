@@ -1,6 +1,7 @@
 // Faults injected while the window works: the modem vanishing or flooding the
 // line, bad fields, and damaged or read-only files. Each case checks that
 // nothing was lost and that the window is still usable afterwards.
+#include "support/controltexts.h"
 #include "support/formfixture.h"
 #include "support/modemsim.h"
 
@@ -34,22 +35,6 @@ const QByteArray kEditedBytes = QByteArray::fromHex("7F7F7F7E0A01FF0514031E1E");
 const QStringList kUnread(12, QStringLiteral("??"));
 const QStringList kBuiltIns{QStringLiteral("7F7F7F7F"), QStringLiteral("7F7F7F7E")};
 constexpr int kFlood = 1024 * 1024;
-
-QStringList fieldTexts(const Form1Ui &ui)
-{
-    QStringList texts;
-    for (const QLineEdit *field : ui.configFields())
-        texts.append(field->text());
-    return texts;
-}
-
-QStringList items(const QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
 
 void click(QPushButton *button)
 {

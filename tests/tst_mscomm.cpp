@@ -1,5 +1,6 @@
 // The serial component on real devices: how opening fails, line settings,
 // losing the device while open, and connecting again.
+#include "support/controltexts.h"
 #include "support/formfixture.h"
 #include "support/modemsim.h"
 
@@ -35,14 +36,6 @@ const QStringList kConfigFields{"7F", "7F", "7F", "7E", "A", "1", "FF", "5", "10
 const QStringList kUnread(12, QStringLiteral("??"));
 const QString kComplete = QStringLiteral("Request Complete");
 const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
-
-QStringList fieldTexts(const Form1Ui &ui)
-{
-    QStringList texts;
-    for (const QLineEdit *field : ui.configFields())
-        texts.append(field->text());
-    return texts;
-}
 
 void click(QPushButton *button)
 {

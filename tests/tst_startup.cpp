@@ -1,4 +1,5 @@
 // The window after start-up, its pages, and what it keeps between runs.
+#include "support/controltexts.h"
 #include "support/formfixture.h"
 
 #include "shell/form1.h"
@@ -19,21 +20,6 @@
 #include <QTest>
 
 namespace {
-QStringList items(const QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
-
-QStringList fieldTexts(const Form1Ui &ui)
-{
-    QStringList texts;
-    for (const QLineEdit *field : ui.configFields())
-        texts.append(field->text());
-    return texts;
-}
 
 QStringList repeated(const QString &text, int count)
 {

@@ -1,5 +1,6 @@
 // The Terminal page: typing, the receive view, Clear, and the destination
 // address list with its file.
+#include "support/controltexts.h"
 #include "support/formfixture.h"
 
 #include "shell/form1.h"
@@ -17,14 +18,6 @@ using namespace std::chrono_literals;
 
 namespace {
 const QByteArray kConfiguration = QByteArray::fromHex("7f7f7f7f0a01ff050a031e1e");
-
-QStringList items(const QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
 
 void chooseAddress(Form1Ui &ui, const QString &address)
 {
