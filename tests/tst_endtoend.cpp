@@ -18,9 +18,6 @@
 #include <algorithm>
 
 namespace {
-const QString kConfig = QStringLiteral("7F7F7F7E0A01FF050A031E1E");
-const QStringList kConfigFields{"7F", "7F", "7F", "7E", "A", "1", "FF", "5", "10", "3", "30", "30"};
-const QStringList kUnread(12, QStringLiteral("??"));
 const QString kComplete = QStringLiteral("Request Complete");
 const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
 // How late the simulator may stamp a chunk it was slow to read.
@@ -29,7 +26,7 @@ constexpr double kReadJitter = 0.015;
 // The first count fields of the configuration, "??" for the rest.
 QStringList firstFields(qsizetype count)
 {
-    return kConfigFields.first(count) + kUnread.sliced(count);
+    return kSimConfigurationFields.first(count) + kUnreadFields.sliced(count);
 }
 
 void click(QPushButton *button)
@@ -51,14 +48,6 @@ bool logged(const QList<ModemSim::Entry> &log, const QString &event)
 {
     return std::any_of(log.cbegin(), log.cend(),
                        [&event](const ModemSim::Entry &entry) { return entry.event == event; });
-}
-
-QList<QByteArray> burstBytes(const QList<ModemSim::Burst> &bursts)
-{
-    QList<QByteArray> list;
-    for (const ModemSim::Burst &burst : bursts)
-        list.append(burst.bytes);
-    return list;
 }
 
 // The window with comm port 1 mapped to the simulator. Tests then wait for
@@ -86,23 +75,23 @@ private Q_SLOTS:
 
 void EndToEndTest::connectReadsConfiguration()
 {
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
 
     click(ui.Command7);
     QCOMPARE(ui.Command7->text(), QStringLiteral("Disconnect"));
     QCOMPARE(ui.statusText(), kComplete);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     QCOMPARE(ui.BRText->text(), QStringLiteral("12"));
     QVERIFY(ui.Command2->isEnabled());
     QVERIFY(ui.Command3->isEnabled());
     QVERIFY(fixture.dialogs.messages.isEmpty());
 
     // The request on the line: command mode entered and left 0.1 s later.
-    QTRY_COMPARE(burstBytes(sim.rxBursts()), (QList<QByteArray>{"+++", "---"}));
+    QTRY_COMPARE(ModemSim::burstBytes(sim.rxBursts()), (QList<QByteArray>{"+++", "---"}));
     const QList<ModemSim::Burst> bursts = sim.rxBursts();
     QVERIFY2(bursts[1].seconds - bursts[0].seconds > 0.1 - kReadJitter,
              qPrintable(QString::number(bursts[1].seconds - bursts[0].seconds)));
@@ -110,13 +99,13 @@ void EndToEndTest::connectReadsConfiguration()
 
 void EndToEndTest::setWritesEditedFields()
 {
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
     click(ui.Command7);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
 
     // WHEN the user changes the channel and the first module byte and sets
     ui.Text9->setText(QStringLiteral("20"));
@@ -127,7 +116,7 @@ void EndToEndTest::setWritesEditedFields()
     const QByteArray written = QByteArray::fromHex("7F7F7F7E0101FF0514031E1E");
     QCOMPARE(sim.configuration(), written);
     QCOMPARE(ui.statusText(), kComplete);
-    QStringList expected = kConfigFields;
+    QStringList expected = kSimConfigurationFields;
     expected[4] = QStringLiteral("1");
     expected[8] = QStringLiteral("20");
     QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), expected, 10'000);
@@ -136,21 +125,21 @@ void EndToEndTest::setWritesEditedFields()
 
 void EndToEndTest::setOnTheWire()
 {
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
     click(ui.Command7);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     QTRY_COMPARE(sim.rxBursts().size(), 2);
     const qsizetype before = sim.log().size();
 
     click(ui.Command2);
 
     // Exactly these writes, in order: the modem's answers are TX, not RX.
-    const QByteArray packet = QByteArray::fromHex(kConfig.toLatin1());
-    QTRY_COMPARE(burstBytes(sim.rxBursts(before)),
+    const QByteArray packet = QByteArray::fromHex(kSimConfiguration.toLatin1());
+    QTRY_COMPARE(ModemSim::burstBytes(sim.rxBursts(before)),
                  (QList<QByteArray>{"+++", packet, "---", "+++", "---"}));
     const QList<ModemSim::Burst> bursts = sim.rxBursts(before);
     const double leastGaps[] = {0.2, 0.2, 0.5, 0.1};
@@ -172,23 +161,24 @@ void EndToEndTest::oddAnswers_data()
     QTest::addColumn<int>("sent");
     QTest::addColumn<QString>("event");
 
-    QTest::newRow("no answer") << QStringList{"--no-answer"} << kNoResponse << kUnread << "0"
+    QTest::newRow("no answer") << QStringList{"--no-answer"} << kNoResponse << kUnreadFields << "0"
                                << false << 0 << "MODE";
     // Too late for the request, not for the decoder: it still waits for a reply.
     QTest::newRow("late answer") << QStringList{"--answer-delay", "300"} << kNoResponse
-                                 << kConfigFields << "12" << true << 12 << "MODE";
+                                 << kSimConfigurationFields << "12" << true << 12 << "MODE";
     QTest::newRow("short answer") << QStringList{"--answer-length", "5"} << kComplete
                                   << firstFields(5) << "5" << true << 5 << "MODE";
     QTest::newRow("long answer") << QStringList{"--answer-length", "20"} << kComplete
-                                 << kConfigFields << "20" << true << 20 << "MODE";
-    QTest::newRow("gap under quiet time") << QStringList{"--split", "4:50"} << kComplete
-                                          << kConfigFields << "12" << true << 12 << "MODE";
+                                 << kSimConfigurationFields << "20" << true << 20 << "MODE";
+    QTest::newRow("gap under quiet time")
+        << QStringList{"--split", "4:50"} << kComplete << kSimConfigurationFields << "12" << true
+        << 12 << "MODE";
     // The first four bytes are a reply of their own; the other eight only count.
     QTest::newRow("gap over quiet time") << QStringList{"--split", "4:150"} << kComplete
                                          << firstFields(4) << "8" << true << 12 << "MODE";
     // The modem cannot read the request at all, so it never answers.
     QTest::newRow("modem at another baud rate") << QStringList{"--baud", "9600"} << kNoResponse
-                                                << kUnread << "0" << false << 0 << "GARBLED";
+                                                << kUnreadFields << "0" << false << 0 << "GARBLED";
 }
 
 void EndToEndTest::oddAnswers()
@@ -200,11 +190,11 @@ void EndToEndTest::oddAnswers()
     QFETCH(bool, setEnabled);
     QFETCH(int, sent);
     QFETCH(QString, event);
-    ModemSim sim(QStringList{QStringLiteral("--config"), kConfig} + options);
+    ModemSim sim(QStringList{QStringLiteral("--config"), kSimConfiguration} + options);
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
 
     click(ui.Command7);
     QCOMPARE(ui.statusText(), status);
@@ -222,13 +212,13 @@ void EndToEndTest::oddAnswers()
 void EndToEndTest::setWithPortClosedIsReported()
 {
     // GIVEN a configuration read, then the port closed again
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
     click(ui.Command7);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     click(ui.Command7);
     QCOMPARE(ui.statusText(), QStringLiteral("Disconnected"));
     QTRY_COMPARE(sim.rxBursts().size(), 2);
@@ -250,7 +240,7 @@ void EndToEndTest::setWithPortClosedIsReported()
     QCOMPARE(fixture.dialogs.messages,
              (QList<RecordingDialogs::Box>{{"Error!! " + notOpen, Application::title()}}));
     QCOMPARE(ui.statusText(), kNoResponse);
-    QCOMPARE(fieldTexts(ui), kUnread);
+    QCOMPARE(fieldTexts(ui), kUnreadFields);
     QVERIFY(!ui.Command2->isEnabled());
     QVERIFY(sim.rxBursts(before).isEmpty());
 }

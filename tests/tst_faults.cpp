@@ -27,26 +27,15 @@
 using namespace std::chrono_literals;
 
 namespace {
-const QString kConfig = QStringLiteral("7F7F7F7E0A01FF050A031E1E");
-const QByteArray kConfigBytes = QByteArray::fromHex(kConfig.toLatin1());
-const QStringList kConfigFields{"7F", "7F", "7F", "7E", "A", "1", "FF", "5", "10", "3", "30", "30"};
-// kConfig with 20 as RF channel.
+const QByteArray kConfigBytes = QByteArray::fromHex(kSimConfiguration.toLatin1());
+// kSimConfiguration with 20 as RF channel.
 const QByteArray kEditedBytes = QByteArray::fromHex("7F7F7F7E0A01FF0514031E1E");
-const QStringList kUnread(12, QStringLiteral("??"));
 const QStringList kBuiltIns{QStringLiteral("7F7F7F7F"), QStringLiteral("7F7F7F7E")};
 constexpr int kFlood = 1024 * 1024;
 
 void click(QPushButton *button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QList<QByteArray> burstBytes(const QList<ModemSim::Burst> &bursts)
-{
-    QList<QByteArray> list;
-    for (const ModemSim::Burst &burst : bursts)
-        list.append(burst.bytes);
-    return list;
 }
 
 QByteArray fileContent(const QString &path)
@@ -163,10 +152,10 @@ Form1Ui &connectedTo(FormFixture &fixture, const ModemSim &sim)
     fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
     Form1Ui &ui = fixture.start().ui();
     // Before connecting, the start-up pass shows "??", as for a user.
-    if (!QTest::qWaitFor([&ui] { return fieldTexts(ui) == kUnread; }))
+    if (!QTest::qWaitFor([&ui] { return fieldTexts(ui) == kUnreadFields; }))
         QTest::qFail("The first quiet-time tick never came", __FILE__, __LINE__);
     click(ui.Command7);
-    if (!QTest::qWaitFor([&ui] { return fieldTexts(ui) == kConfigFields; }, 10'000))
+    if (!QTest::qWaitFor([&ui] { return fieldTexts(ui) == kSimConfigurationFields; }, 10'000))
         QTest::qFail("The configuration was not read", __FILE__, __LINE__);
     return ui;
 }
@@ -193,7 +182,7 @@ void expectLostThenUsable(FormFixture &fixture, ModemSim &sim)
     QTRY_VERIFY(!fixture.form().receiver().Timer1().isEnabled());
     QVERIFY2(sim.plug(), qPrintable(sim.errorString()));
     click(ui.Command7);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     ui.Text9->setText(QStringLiteral("20"));
     click(ui.Command2);
     QCOMPARE(sim.configuration(), kEditedBytes);
@@ -235,8 +224,8 @@ void FaultsTest::lossDuringAnExchange()
 {
     QFETCH(int, hangupAfter);
     QFETCH(bool, set);
-    ModemSim sim({QStringLiteral("--config"), kConfig, QStringLiteral("--hangup-after-rx"),
-                  QString::number(hangupAfter)});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration,
+                  QStringLiteral("--hangup-after-rx"), QString::number(hangupAfter)});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     Form1Ui &ui = connectedTo(fixture, sim);
@@ -250,7 +239,7 @@ void FaultsTest::lossDuringAnExchange()
 
 void FaultsTest::lossDuringAFlood()
 {
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     Form1Ui &ui = connectedTo(fixture, sim);
@@ -287,13 +276,13 @@ void FaultsTest::floodedAnswer()
 {
     QFETCH(int, length);
     QFETCH(bool, clickDuringFlood);
-    ModemSim sim(
-        {QStringLiteral("--config"), kConfig, QStringLiteral("--flood"), QString::number(length)});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--flood"),
+                  QString::number(length)});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
     Form1Ui &ui = fixture.start().ui();
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
     // A click on the Terminal tab, coming in through the event loop once a
     // quarter of the flood is in: how much had arrived when it was handled?
     qsizetype clickedAt = -1;
@@ -349,7 +338,7 @@ void FaultsTest::badFieldLeavesModemAlone()
 {
     QFETCH(int, field);
     QFETCH(QString, text);
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     Form1Ui &ui = connectedTo(fixture, sim);
@@ -362,8 +351,9 @@ void FaultsTest::badFieldLeavesModemAlone()
     QCOMPARE(fixture.dialogs.messages.size(), 1);
     QCOMPARE(sim.configuration(), kConfigBytes);
     // Not a byte of a packet on the line: command mode entered and left, twice.
-    QTRY_COMPARE(burstBytes(sim.rxBursts(before)), (QList<QByteArray>{"+++", "---", "+++", "---"}));
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE(ModemSim::burstBytes(sim.rxBursts(before)),
+                 (QList<QByteArray>{"+++", "---", "+++", "---"}));
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     QVERIFY(ui.Command2->isEnabled());
 }
 
@@ -418,7 +408,7 @@ void FaultsTest::addressFileFaults()
     QTRY_VERIFY(!form.state().ReadPending);
     fixture.fake().answerCommandMode(kConfigBytes, 10ms);
     click(form.ui().Command7);
-    QTRY_COMPARE(fieldTexts(form.ui()), kConfigFields);
+    QTRY_COMPARE(fieldTexts(form.ui()), kSimConfigurationFields);
 
     fixture.dialogs.answers = {QStringLiteral("0000abcd")};
     click(form.ui().Command6);

@@ -31,9 +31,6 @@
 #include <optional>
 
 namespace {
-const QString kConfig = QStringLiteral("7F7F7F7E0A01FF050A031E1E");
-const QStringList kConfigFields{"7F", "7F", "7F", "7E", "A", "1", "FF", "5", "10", "3", "30", "30"};
-const QStringList kUnread(12, QStringLiteral("??"));
 const QString kComplete = QStringLiteral("Request Complete");
 const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
 
@@ -118,7 +115,7 @@ void MSCommTest::openFailuresInTheWindow()
     QFETCH(QString, prompt);
     QFETCH(QString, title);
     QFETCH(int, tab);
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     if (device == QLatin1String("missing"))
@@ -128,7 +125,7 @@ void MSCommTest::openFailuresInTheWindow()
     fixture.setSetting(QStringLiteral("Ports/1"), device);
     fixture.setSetting(QStringLiteral("Ports/2"), sim.linkPath());
     Form1Ui &ui = fixture.start().ui();
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
     ui.Combo2->setEditText(baud);
 
     click(ui.Command7);
@@ -148,7 +145,7 @@ void MSCommTest::openFailuresInTheWindow()
     ui.Combo1->setCurrentIndex(1);
     Q_EMIT ui.Combo1->activated(1);
     QCOMPARE(ui.statusText(), kComplete);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     QCOMPARE(fixture.dialogs.messages.size(), 1);
 }
 
@@ -285,18 +282,18 @@ void MSCommTest::customRateReachesTheLine()
 {
     // The modem only understands the request when the line really runs at
     // 256000, which no classic rate constant gives.
-    ModemSim sim(
-        {QStringLiteral("--config"), kConfig, QStringLiteral("--baud"), QStringLiteral("256000")});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--baud"),
+                  QStringLiteral("256000")});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
     Form1Ui &ui = fixture.start().ui();
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
     ui.Combo2->setEditText(QStringLiteral("256000"));
 
     click(ui.Command7);
     QCOMPARE(ui.statusText(), kComplete);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     QCOMPARE(fixture.serial().baudRate(), 256000);
     for (const ModemSim::Entry &entry : sim.log())
         QVERIFY2(entry.event != QLatin1String("GARBLED"), qPrintable(entry.detail));
@@ -305,14 +302,14 @@ void MSCommTest::customRateReachesTheLine()
 void MSCommTest::unplugWhileOpen()
 {
     // GIVEN a connected modem
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
     Form1Ui &ui = fixture.start().ui();
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
     click(ui.Command7);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
 
     // WHEN it is unplugged
     sim.command(QStringLiteral("hangup"));
@@ -338,24 +335,24 @@ void MSCommTest::unplugWhileOpen()
     QVERIFY2(sim.plug(), qPrintable(sim.errorString()));
     click(ui.Command7);
     QCOMPARE(ui.statusText(), kComplete);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     QVERIFY(ui.Command2->isEnabled());
     QVERIFY(fixture.dialogs.messages.isEmpty());
 }
 
 void MSCommTest::reconnectReadsAgain()
 {
-    ModemSim sim({QStringLiteral("--config"), kConfig});
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     FormFixture fixture(FormFixture::Link::Serial);
     fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
     Form1Ui &ui = fixture.start().ui();
-    QTRY_COMPARE(fieldTexts(ui), kUnread);
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
 
     for (int round = 1; round <= 2; ++round) {
         click(ui.Command7);
         QCOMPARE(ui.statusText(), kComplete);
-        QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kConfigFields, 10'000);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
         QVERIFY(ui.Command2->isEnabled());
 
         click(ui.Command7);

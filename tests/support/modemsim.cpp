@@ -145,3 +145,11 @@ qsizetype ModemSim::countLines(const QString &prefix) const
     return std::count_if(m_lines.cbegin(), m_lines.cend(),
                          [&prefix](const QString &line) { return line.startsWith(prefix); });
 }
+
+QList<QByteArray> ModemSim::burstBytes(const QList<Burst> &bursts)
+{
+    QList<QByteArray> list;
+    for (const Burst &burst : bursts)
+        list.append(burst.bytes);
+    return list;
+}

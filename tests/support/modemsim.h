@@ -7,6 +7,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+// The configuration the end-to-end tests give the simulated modem, and the
+// twelve field texts it reads back as.
+inline const QString kSimConfiguration = QStringLiteral("7F7F7F7E0A01FF050A031E1E");
+inline const QStringList kSimConfigurationFields{
+    QStringLiteral("7F"), QStringLiteral("7F"), QStringLiteral("7F"), QStringLiteral("7E"),
+    QStringLiteral("A"),  QStringLiteral("1"),  QStringLiteral("FF"), QStringLiteral("5"),
+    QStringLiteral("10"), QStringLiteral("3"),  QStringLiteral("30"), QStringLiteral("30")};
+
 // The simulated modem (tools/modem-sim) in a child process. Its device is
 // kept behind a symlink in a private folder, next to its event log. The
 // process is stopped with SIGTERM when the object goes.
@@ -57,6 +65,8 @@ public:
     QList<Entry> log() const;
     // The bursts among the log entries from index from on.
     QList<Burst> rxBursts(qsizetype from = 0) const;
+    // Just the bytes of each burst, for comparing with what was written.
+    static QList<QByteArray> burstBytes(const QList<Burst> &bursts);
 
 private:
     void readOutput();
