@@ -8,6 +8,19 @@ namespace {
 constexpr qint32 kHighestRate = 4'000'000;
 constexpr qsizetype kCompactAfter = 64 * 1024;
 
+Failure noDevice(const QString &path, int portNumber)
+{
+    return Failure(
+        FailureNumber::InvalidPortNumber,
+        QStringLiteral("There is no device %1 behind comm port %2.").arg(path).arg(portNumber));
+}
+
+Failure rateRefused(const QString &path, qint32 rate)
+{
+    return Failure(FailureNumber::CommStateFailed,
+                   QStringLiteral("%1 does not take %2 baud.").arg(path).arg(rate));
+}
+
 bool isFatalWhileOpen(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
@@ -42,8 +55,7 @@ void MSComm::setSettings(const QString &settings)
     }
     m_baudRate = rate;
     if (m_port.isOpen() && !m_port.setBaudRate(m_baudRate))
-        throw Failure(FailureNumber::CommStateFailed,
-                      QStringLiteral("%1 does not take %2 baud.").arg(device()).arg(m_baudRate));
+        throw rateRefused(m_openPath, m_baudRate);
 }
 
 void MSComm::setCommPort(int portNumber)
@@ -79,9 +91,7 @@ void MSComm::open()
                       QStringLiteral("%1 is already open.").arg(device()));
     const QString path = device();
     if (!QFileInfo::exists(path))
-        throw Failure(
-            FailureNumber::InvalidPortNumber,
-            QStringLiteral("There is no device %1 behind comm port %2.").arg(path).arg(m_commPort));
+        throw noDevice(path, m_commPort);
 
     m_port.setPortName(path);
     m_port.setBaudRate(m_baudRate);
@@ -90,11 +100,10 @@ void MSComm::open()
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite))
-        throw openFailure(m_port.error());
+        throw openFailure(m_port.error(), path);
     if (m_port.baudRate() != m_baudRate && !m_port.setBaudRate(m_baudRate)) {
         m_port.close();
-        throw Failure(FailureNumber::CommStateFailed,
-                      QStringLiteral("%1 does not take %2 baud.").arg(path).arg(m_baudRate));
+        throw rateRefused(path, m_baudRate);
     }
     m_openPath = path;
     m_lostDescription.clear();
@@ -104,16 +113,12 @@ void MSComm::open()
     m_readPos = 0;
 }
 
-Failure MSComm::openFailure(QSerialPort::SerialPortError error) const
+Failure MSComm::openFailure(QSerialPort::SerialPortError error, const QString &path) const
 {
-    const QString path =
-        m_port.portName().startsWith(QLatin1Char('/')) ? m_port.portName() : device();
     const QFileInfo info(path);
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        return Failure(
-            FailureNumber::InvalidPortNumber,
-            QStringLiteral("There is no device %1 behind comm port %2.").arg(path).arg(m_commPort));
+        return noDevice(path, m_commPort);
     case QSerialPort::PermissionError:
         if (!info.isReadable() || !info.isWritable())
             return Failure(FailureNumber::PermissionDenied,
@@ -159,8 +164,9 @@ void MSComm::setOutput(const QString &text)
         bytes.append(static_cast<char>(c.unicode()));
     }
     if (m_port.write(bytes) != bytes.size())
-        throw Failure(FailureNumber::DeviceLost, QStringLiteral("%1 did not take the bytes: %2.")
-                                                     .arg(m_port.portName(), m_port.errorString()));
+        throw Failure(
+            FailureNumber::DeviceLost,
+            QStringLiteral("%1 did not take the bytes: %2.").arg(m_openPath, m_port.errorString()));
     // Push the bytes to the driver now, so the gaps on the line are the
     // caller's waits and not the event loop's.
     m_port.flush();

@@ -30,7 +30,7 @@ public:
 private:
     void open();
     void close();
-    Failure openFailure(QSerialPort::SerialPortError error) const;
+    Failure openFailure(QSerialPort::SerialPortError error, const QString &path) const;
     void readArrived();
     void raiseEvents();
     void errorOccurred(QSerialPort::SerialPortError error);
