@@ -149,8 +149,9 @@ void Form1::Form_Load()
     m_state.ReadPending = true;
     m_state.RxBuffer.resetCount();
 
-    for (int i = 0; i < 8; ++i)
-        ui.configFields()[static_cast<size_t>(i)]->setText(QStringLiteral("7F"));
+    for (QLineEdit *address :
+         {ui.Text1, ui.Text2, ui.Text3, ui.Text4, ui.Text5, ui.Text6, ui.Text7, ui.Text8})
+        address->setText(QStringLiteral("7F"));
     ui.Text9->setText(QStringLiteral("107"));
     ui.BRText->setText(QStringLiteral("0"));
     ui.Text10->setText(QStringLiteral("0"));
