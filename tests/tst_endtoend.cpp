@@ -6,7 +6,7 @@
 
 #include "platform/failure.h"
 #include "platform/mscomm.h"
-#include "shell/application.h"
+#include "platform/application.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 

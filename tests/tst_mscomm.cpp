@@ -8,7 +8,7 @@
 #include "platform/mscomm.h"
 #include "platform/portmap.h"
 #include "platform/settingsstore.h"
-#include "shell/application.h"
+#include "platform/application.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 

@@ -1,11 +1,7 @@
 #include "form1.h"
 #include "platform/commoncontrols.h"
-#include "platform/mscomm.h"
-#include "platform/portmap.h"
-#include "platform/qteventpump.h"
-#include "platform/settingsstore.h"
-#include "platform/steadyclock.h"
 #include "platform/widgetdialogs.h"
+#include "platformobjects.h"
 #include "toolkit.h"
 
 #include <QApplication>
@@ -34,13 +30,9 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("MIRAN"));
     Toolkit::prepare();
 
-    SettingsStore settings;
-    const PortMap portMap(settings);
-    MSComm comm(portMap);
+    PlatformObjects platform;
     WidgetDialogs dialogs;
-    const SteadyClock clock;
-    QtEventPump pump;
-    Form1 form({settings, portMap, comm, dialogs, clock, pump, QApplication::applicationDirPath()});
+    Form1 form(platform.forWindow(dialogs, QApplication::applicationDirPath()));
     dialogs.setParent(&form);
     showCentred(form);
     return QApplication::exec();
