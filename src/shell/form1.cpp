@@ -140,6 +140,7 @@ void Form1::wireTerminalPage()
         guard([this, &keyAscii] { m_terminalPage.Text14_KeyPress(keyAscii); });
     });
     new FocusInFilter(ui.Text13, [this] { guard([this] { m_terminalPage.Text13_GotFocus(); }); });
+    ui.Text13->setDialogs(&m_platform.dialogs);
 }
 
 void Form1::Form_Load()
@@ -179,6 +180,8 @@ void Form1::Form_Load()
     ui.Combo4->setEditText(m_state.AddressSetting);
     m_addressShown = m_state.AddressSetting;
 
+    ui.Text13->setCapacity(TerminalView::capacityFromSetting(
+        settings.read(QStringLiteral("Terminal"), QStringLiteral("Capacity"), QString())));
     ui.Text13->clearReceived();
     ui.Text14->setPlainText(QString());
     ui.setStatusText(QStringLiteral("Disconnected"));
