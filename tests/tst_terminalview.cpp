@@ -224,8 +224,10 @@ void TerminalViewTest::hexViewAndStampsFollowBursts()
     view.setClock(&clock);
     view.resize(400, 300);
     view.appendReceived(QStringLiteral("0123456789"));
+    view.flushPending();
     clock.now = 0.05; // within the quiet time: the same burst
     view.appendReceived(QStringLiteral("abcdefghij"));
+    view.flushPending();
     clock.now = 0.2; // after a quiet time: a new burst
     view.appendReceived(QStringLiteral("XY"));
     view.setHexView(true);

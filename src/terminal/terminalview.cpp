@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
@@ -142,11 +143,16 @@ void TerminalView::appendReceived(const QString &chunk)
 {
     if (chunk.isEmpty())
         return;
-    const double now = m_clock->seconds();
-    if (!m_lastReceived ||
-        now - *m_lastReceived >= std::chrono::duration<double>(kQuietTime).count())
-        m_store.markBurst(QDateTime::currentMSecsSinceEpoch());
-    m_lastReceived = now;
+    // While a frame is pending, bytes came less than a frame ago: the same
+    // burst, and no clock to read for every byte of a flood. The frame notes
+    // its time as the last arrival, which errs by at most one frame.
+    if (!m_flushTimer.isActive()) {
+        const double now = m_clock->seconds();
+        const double quiet = std::chrono::duration<double>(kQuietTime).count();
+        if (!m_lastReceived || now - *m_lastReceived >= quiet)
+            m_store.markBurst(QDateTime::currentMSecsSinceEpoch());
+        m_lastReceived = now;
+    }
 
     m_chunk.resize(chunk.size());
     for (qsizetype i = 0; i < chunk.size(); ++i)
@@ -172,6 +178,8 @@ void TerminalView::clearReceived()
 
 void TerminalView::flushPending()
 {
+    if (m_flushTimer.isActive())
+        m_lastReceived = m_clock->seconds();
     m_flushTimer.stop();
     m_anchor = std::clamp(m_anchor, m_store.begin(), m_store.end());
     m_caret = std::clamp(m_caret, m_store.begin(), m_store.end());
@@ -873,9 +881,10 @@ void TerminalView::wheelEvent(QWheelEvent *event)
 void TerminalView::contextMenuEvent(QContextMenuEvent *event)
 {
     m_copyAction->setEnabled(selectionStart() != selectionEnd());
-    m_captureAction->setText(m_capture.isActive()
-                                 ? QStringLiteral("Stop Capture to %1").arg(m_capture.fileName())
-                                 : QStringLiteral("Capture to File\u2026"));
+    m_captureAction->setText(
+        m_capture.isActive()
+            ? QStringLiteral("Stop Capture to %1").arg(QFileInfo(m_capture.fileName()).fileName())
+            : QStringLiteral("Capture to File\u2026"));
     QMenu menu(this);
     menu.addAction(m_copyAction);
     menu.addAction(m_selectAllAction);
