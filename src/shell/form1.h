@@ -43,7 +43,7 @@ public:
         Dialogs &dialogs;
         const Clock &clock;
         EventPump &pump;
-        // The folder that holds Address.txt: the program's own.
+        // The folder that holds Address.txt (see AddressFolder).
         QString programFolder;
     };
 

@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "platform/addressfolder.h"
 #include "platform/commoncontrols.h"
 #include "platform/mscomm.h"
 #include "platform/portmap.h"
@@ -40,7 +41,7 @@ int main(int argc, char *argv[])
     WidgetDialogs dialogs;
     const SteadyClock clock;
     QtEventPump pump;
-    Form1 form({settings, portMap, comm, dialogs, clock, pump, QApplication::applicationDirPath()});
+    Form1 form({settings, portMap, comm, dialogs, clock, pump, AddressFolder::forRunningProgram()});
     dialogs.setParent(&form);
     showCentred(form);
     return QApplication::exec();
