@@ -5,7 +5,9 @@ set(CPACK_PACKAGE_VENDOR "MIRAN")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Set up and exercise a radio modem on a serial port")
 set(CPACK_PACKAGE_DESCRIPTION
-    "MIRAN Modem Utility reads a radio modem's configuration over a serial port, shows it as twelve fields, writes the edited fields back, and offers a terminal that sends typed characters to the modem and shows what comes back.")
+    "MIRAN Modem Utility reads a radio modem's configuration over a serial port,
+shows it as twelve fields and writes the edited fields back. Its terminal
+sends typed characters to the modem and shows what comes back.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR "DEB")
