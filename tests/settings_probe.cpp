@@ -5,13 +5,9 @@
 //   settings_probe <program folder> [<port> <baud>]
 #include "support/recordingdialogs.h"
 
-#include "platform/mscomm.h"
-#include "platform/portmap.h"
-#include "platform/qteventpump.h"
-#include "platform/settingsstore.h"
-#include "platform/steadyclock.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
+#include "shell/platformobjects.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,13 +20,9 @@ int main(int argc, char *argv[])
     if (args.size() != 2 && args.size() != 4)
         return 2;
 
-    SettingsStore settings;
-    const PortMap portMap(settings);
-    MSComm comm(portMap);
+    PlatformObjects platform;
     RecordingDialogs dialogs;
-    const SteadyClock clock;
-    QtEventPump pump;
-    Form1 form({settings, portMap, comm, dialogs, clock, pump, args.at(1)});
+    Form1 form(platform.forWindow(dialogs, args.at(1)));
     form.show();
 
     QTextStream out(stdout);
@@ -42,6 +34,6 @@ int main(int argc, char *argv[])
     form.close();
     for (const RecordingDialogs::Box &box : dialogs.messages)
         out << "box: " << box.title << ": " << box.prompt << '\n';
-    out << "file: " << settings.fileName() << '\n';
+    out << "file: " << platform.settings.fileName() << '\n';
     return 0;
 }

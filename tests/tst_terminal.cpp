@@ -60,7 +60,7 @@ private Q_SLOTS:
 Form1 &TerminalTest::terminalPage(FormFixture &fixture, bool connect)
 {
     Form1 &form = fixture.start();
-    if (!QTest::qWaitFor([&form] { return !form.state().ReadPending; }))
+    if (!QTest::qWaitFor([&form] { return !form.session().readPending(); }))
         QTest::qFail("The first quiet-time tick never came", __FILE__, __LINE__);
     form.ui().TabStrip1->setCurrentIndex(2);
     if (connect) {
@@ -246,7 +246,7 @@ void TerminalTest::choosingAnAddressWritesItWithoutEcho()
     const QByteArray echoedBefore = form.ui().Text13->receivedBytes();
     QList<bool> echoDuringWrites;
     fixture.fake().onWrite = [&form, &echoDuringWrites](const QByteArray &) {
-        echoDuringWrites.append(form.state().TermEcho);
+        echoDuringWrites.append(form.session().termEcho());
     };
 
     chooseAddress(form.ui(), "7F7F7F7E");
@@ -254,7 +254,7 @@ void TerminalTest::choosingAnAddressWritesItWithoutEcho()
     QCOMPARE(fixture.fake().writes.size(), 5);
     QCOMPARE(fixture.fake().writes.at(1).bytes, QByteArray::fromHex("7f7f7f7e0a01ff050a031e1e"));
     QCOMPARE(echoDuringWrites, QList<bool>(5, false));
-    QVERIFY(form.state().TermEcho);
+    QVERIFY(form.session().termEcho());
     QTRY_COMPARE(QApplication::focusWidget(), form.ui().Text14);
     QTRY_COMPARE(form.ui().Text4->text(), QStringLiteral("7E"));
     // The modem's answers to that write were not shown.

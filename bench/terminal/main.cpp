@@ -135,7 +135,7 @@ int runCase(const Case &benchCase)
         FormFixture fixture;
         Form1 &form = fixture.start();
         form.ui().TabStrip1->setCurrentIndex(2);
-        form.portConnection().OpenComms();
+        form.session().Command7_Click();
         QCoreApplication::processEvents();
         rssBefore = statusKiB("VmRSS:");
         FakeComm &comm = fixture.fake();

@@ -10,15 +10,11 @@ QString settingsKey(const QString &section, const QString &key)
 }
 } // namespace
 
-SettingsStore::SettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QStringLiteral("MIRAN"), QStringLiteral("MIRAN")))
-{
-    checkDamage();
-}
-
 SettingsStore::SettingsStore(const QString &iniFile)
-    : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
+    : m_settings(iniFile.isEmpty()
+                     ? std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                                   QStringLiteral("MIRAN"), QStringLiteral("MIRAN"))
+                     : std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
 {
     checkDamage();
 }

@@ -11,10 +11,9 @@ class QSettings;
 class SettingsStore
 {
 public:
-    // The user's own store (on Linux under $XDG_CONFIG_HOME/MIRAN/MIRAN.ini).
-    SettingsStore();
-    // A store in the given INI file, for tests and for a private run.
-    explicit SettingsStore(const QString &iniFile);
+    // A store in the given INI file, for tests and for a private run; with no
+    // file, the user's own store (on Linux $XDG_CONFIG_HOME/MIRAN/MIRAN.ini).
+    explicit SettingsStore(const QString &iniFile = {});
     ~SettingsStore();
 
     SettingsStore(const SettingsStore &) = delete;

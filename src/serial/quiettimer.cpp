@@ -1,37 +1,27 @@
 #include "quiettimer.h"
 
-QuietTimer::QuietTimer(QObject *parent)
-    : QObject(parent)
+#include <algorithm>
+
+QuietTimer::QuietTimer()
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &QuietTimer::expired);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { expired(); });
 }
 
-void QuietTimer::setInterval(std::chrono::milliseconds interval)
+void QuietTimer::start(std::chrono::milliseconds interval)
 {
-    m_interval = interval;
-    if (m_enabled)
-        restartCount();
-}
-
-void QuietTimer::setEnabled(bool enabled)
-{
-    if (enabled == m_enabled)
-        return;
-    m_enabled = enabled;
-    if (enabled)
-        restartCount();
-    // A disabled timer may leave its wake-up armed: it fires once, finds the
-    // timer disabled and does nothing.
-}
-
-void QuietTimer::restartCount()
-{
-    ++m_restarts;
-    m_deadline = Clock::now() + m_interval;
+    m_active = true;
+    m_deadline = Clock::now() + interval;
     if (!m_timer.isActive())
         arm();
+}
+
+void QuietTimer::stop()
+{
+    // The wake-up may stay armed: it fires once, finds the timer stopped and
+    // does nothing.
+    m_active = false;
 }
 
 void QuietTimer::arm()
@@ -42,19 +32,12 @@ void QuietTimer::arm()
 
 void QuietTimer::expired()
 {
-    if (!m_enabled)
+    if (!m_active)
         return;
     if (Clock::now() < m_deadline) {
         arm();
         return;
     }
-    const std::uint64_t restartsBefore = m_restarts;
-    Q_EMIT timeout();
-    if (!m_enabled || m_timer.isActive())
-        return;
-    // Still running and not restarted by the handler: count the next period
-    // from now, so a handler that took long does not cause a burst of ticks.
-    if (m_restarts == restartsBefore)
-        m_deadline = Clock::now() + m_interval;
-    arm();
+    m_active = false;
+    timedOut();
 }

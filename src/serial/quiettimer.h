@@ -1,39 +1,30 @@
 #pragma once
 
-#include <QObject>
+#include "platform/timer.h"
+
 #include <QTimer>
 
 #include <chrono>
-#include <cstdint>
 
-// A repeating timer whose count restarts whenever its interval is set or it is
-// enabled. Restarting costs one clock reading, so a receive handler can
-// restart it for every byte of a fast line.
-class QuietTimer final : public QObject
+// The quiet-time timer of the receive side. A restart costs one clock reading,
+// so the receive handler can restart it for every byte of a fast line; the
+// underlying timer is re-armed only when it fires early.
+class QuietTimer final : public Timer
 {
-    Q_OBJECT
-
 public:
-    explicit QuietTimer(QObject *parent = nullptr);
+    QuietTimer();
 
-    void setInterval(std::chrono::milliseconds interval);
-    std::chrono::milliseconds interval() const { return m_interval; }
-    void setEnabled(bool enabled);
-    bool isEnabled() const { return m_enabled; }
-
-Q_SIGNALS:
-    void timeout();
+    void start(std::chrono::milliseconds interval) override;
+    void stop() override;
+    bool isActive() const override { return m_active; }
 
 private:
     using Clock = std::chrono::steady_clock;
 
-    void restartCount();
     void arm();
     void expired();
 
     QTimer m_timer;
-    std::chrono::milliseconds m_interval{100};
     Clock::time_point m_deadline;
-    std::uint64_t m_restarts = 0;
-    bool m_enabled = false;
+    bool m_active = false;
 };

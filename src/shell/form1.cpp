@@ -1,12 +1,11 @@
 #include "form1.h"
 
-#include "application.h"
 #include "form1ui.h"
-#include "platform/commcontrol.h"
+#include "platform/application.h"
 #include "platform/dialogs.h"
-#include "platform/failure.h"
 #include "platform/focusinfilter.h"
 #include "platform/keypressfilter.h"
+#include "platform/portmap.h"
 #include "platform/settingsstore.h"
 #include "terminal/terminalview.h"
 
@@ -18,6 +17,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
+
+#include <utility>
 
 namespace {
 const QString kSettings = QStringLiteral("Settings");
@@ -25,26 +27,34 @@ const QString kBuiltInAddresses[] = {QStringLiteral("7F7F7F7F"), QStringLiteral(
 const char *const kBaudRates[] = {"2400",  "4800",  "9600",  "14400",  "19200",
                                   "28800", "38400", "56000", "128000", "256000"};
 constexpr int kPortCount = 15;
+
+void discardKey(int &keyAscii)
+{
+    keyAscii = 0;
+}
+
+// Text1 to Text8 on focus: select all, take at most two characters.
+void addressField_GotFocus(QLineEdit &field)
+{
+    field.setMaxLength(2);
+    field.selectAll();
+    // A click places the caret after the focus arrives; select again once it
+    // has, so typing still replaces the whole byte.
+    QTimer::singleShot(0, &field, [&field] { field.selectAll(); });
+}
 } // namespace
 
 Form1::Form1(const Platform &platform, QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Form1Ui>())
     , m_platform(platform)
-    , m_context{*m_ui, m_state, platform.comm, platform.dialogs}
+    , m_session({platform.comm, platform.dialogs, platform.clock, platform.pump, platform.timer},
+                *this)
     , m_addressFile(QDir(platform.programFolder).filePath(QStringLiteral("Address.txt")))
-    , m_timedWait(platform.clock, platform.pump)
-    , m_commandMode(m_context)
-    , m_readBack(m_context, m_commandMode, m_timedWait)
-    , m_receiver(m_context, m_readBack)
-    , m_portConnection(m_context, platform.portMap, m_readBack)
-    , m_configWrite(m_context, m_commandMode, m_timedWait, m_readBack)
-    , m_terminalPage(m_context)
-    , m_addressList(m_context, m_addressFile, m_configWrite)
+    , m_addressList(platform.dialogs, m_addressFile)
 {
     m_ui->setupUi(this);
     wireWindow();
-    wireSerial();
     wireModemPage();
     wireTerminalPage();
     Form_Load();
@@ -52,103 +62,66 @@ Form1::Form1(const Platform &platform, QWidget *parent)
 
 Form1::~Form1() = default;
 
-void Form1::guard(const std::function<void()> &handler)
-{
-    try {
-        handler();
-    } catch (const std::exception &failure) {
-        m_ui->setBusyPointer(false);
-        m_platform.dialogs.messageBox(QStringLiteral("Error: ") + describeFailure(failure),
-                                      QStringLiteral("Error"));
-    }
-}
-
-void Form1::unlessExchangeRunning(const std::function<void()> &handler,
-                                  const std::function<void()> &refused)
-{
-    if (!m_state.exchangeRunning()) {
-        guard(handler);
-        return;
-    }
-    if (refused)
-        refused();
-}
+// --- Wiring -----------------------------------------------------------------
 
 void Form1::wireWindow()
 {
-    connect(m_ui->TabStrip1, &QTabWidget::currentChanged, this,
-            [this] { guard([this] { TabStrip1_Click(); }); });
-    connect(m_ui->Command7, &QPushButton::clicked, this,
-            [this] { unlessExchangeRunning([this] { m_portConnection.Command7_Click(); }); });
-}
-
-void Form1::wireSerial()
-{
     Form1Ui &ui = *m_ui;
-    connect(&m_platform.comm, &CommControl::OnComm, this,
-            [this] { guard([this] { m_receiver.MSComm1_OnComm(); }); });
-    connect(&m_platform.comm, &CommControl::portLost, this, [this](const QString &description) {
-        guard([this, &description] { m_portConnection.portLost(description); });
-    });
-    connect(&m_receiver.Timer1(), &QuietTimer::timeout, this,
-            [this] { guard([this] { m_receiver.Timer1_Timer(); }); });
-
-    connect(ui.Combo1, &QComboBox::activated, this, [this] {
-        unlessExchangeRunning([this] { m_portConnection.Combo1_Click(); },
-                              [this] { m_ui->Combo1->setEditText(m_state.PortSetting); });
-    });
-    connect(ui.Combo1, &QComboBox::editTextChanged, this, [this](const QString &text) {
-        guard([this, &text] { m_portConnection.showDevice(text); });
-    });
-    new KeyPressFilter(ui.Combo1->lineEdit(), &PortConnection::Combo1_KeyPress);
-    new KeyPressFilter(ui.Combo2->lineEdit(), &PortConnection::Combo2_KeyPress);
+    connect(ui.TabStrip1, &QTabWidget::currentChanged, this,
+            [this] { m_session.guard([this] { TabStrip1_Click(); }); });
+    connect(ui.Command7, &QPushButton::clicked, this,
+            [this] { m_session.guard([this] { m_session.Command7_Click(); }); });
+    connect(ui.Combo1, &QComboBox::activated, this,
+            [this] { m_session.guard([this] { Combo1_Click(); }); });
+    connect(ui.Combo1, &QComboBox::editTextChanged, this,
+            [this](const QString &text) { m_session.guard([this, &text] { showDevice(text); }); });
+    new KeyPressFilter(ui.Combo1->lineEdit(), &discardKey);
+    new KeyPressFilter(ui.Combo2->lineEdit(), &discardKey);
 }
 
 void Form1::wireModemPage()
 {
     Form1Ui &ui = *m_ui;
     connect(ui.Command2, &QPushButton::clicked, this,
-            [this] { unlessExchangeRunning([this] { m_configWrite.Command2_Click(); }); });
+            [this] { m_session.guard([this] { m_session.Command2_Click(); }); });
     connect(ui.Command3, &QPushButton::clicked, this,
-            [this] { unlessExchangeRunning([this] { m_readBack.Command3_Click(); }); });
+            [this] { m_session.guard([this] { m_session.Command3_Click(); }); });
     for (QLineEdit *field :
          {ui.Text1, ui.Text2, ui.Text3, ui.Text4, ui.Text5, ui.Text6, ui.Text7, ui.Text8})
-        new FocusInFilter(field, [field] { ReadBack::addressField_GotFocus(*field); });
+        new FocusInFilter(field, [field] { addressField_GotFocus(*field); });
 }
 
 void Form1::wireTerminalPage()
 {
     Form1Ui &ui = *m_ui;
-    connect(ui.Command1, &QPushButton::clicked, this,
-            [this] { unlessExchangeRunning([this] { m_commandMode.Command1_Click(); }); });
-    connect(ui.Command4, &QPushButton::clicked, this,
-            [this] { unlessExchangeRunning([this] { m_commandMode.Command4_Click(); }); });
+    const auto thenFocusTyping = [this](bool accepted) {
+        if (accepted)
+            m_ui->Text14->setFocus();
+    };
+    connect(ui.Command1, &QPushButton::clicked, this, [this, thenFocusTyping] {
+        m_session.guard([this, thenFocusTyping] { thenFocusTyping(m_session.Command1_Click()); });
+    });
+    connect(ui.Command4, &QPushButton::clicked, this, [this, thenFocusTyping] {
+        m_session.guard([this, thenFocusTyping] { thenFocusTyping(m_session.Command4_Click()); });
+    });
     connect(ui.Command5, &QPushButton::clicked, this,
-            [this] { guard([this] { m_terminalPage.Command5_Click(); }); });
+            [this] { m_session.guard([this] { Command5_Click(); }); });
     connect(ui.Command6, &QPushButton::clicked, this,
-            [this] { guard([this] { m_addressList.Command6_Click(); }); });
-    connect(ui.Combo4, &QComboBox::activated, this, [this] {
-        unlessExchangeRunning(
-            [this] {
-                m_addressShown = m_ui->Combo4->currentText();
-                m_addressList.Combo4_Click();
-            },
-            [this] { m_ui->Combo4->setEditText(m_addressShown); });
-    });
-    new KeyPressFilter(ui.Combo4->lineEdit(), &AddressList::Combo4_KeyPress);
+            [this] { m_session.guard([this] { m_addressList.Command6_Click(*m_ui->Combo4); }); });
+    connect(ui.Combo4, &QComboBox::activated, this,
+            [this] { m_session.guard([this] { Combo4_Click(); }); });
+    new KeyPressFilter(ui.Combo4->lineEdit(), &discardKey);
     new KeyPressFilter(ui.Text14, [this](int &keyAscii) {
-        guard([this, &keyAscii] { m_terminalPage.Text14_KeyPress(keyAscii); });
+        m_session.guard([this, keyAscii] { m_session.Text14_KeyPress(keyAscii); });
     });
-    new FocusInFilter(ui.Text13, [this] { guard([this] { m_terminalPage.Text13_GotFocus(); }); });
+    new FocusInFilter(ui.Text13, [this] { m_session.guard([this] { Text13_GotFocus(); }); });
 }
+
+// --- Load, unload, tabs -----------------------------------------------------
 
 void Form1::Form_Load()
 {
     Form1Ui &ui = *m_ui;
-    m_state.TermEcho = true;
-    m_state.ReadPending = true;
-    m_state.RxBuffer.resetCount();
-
     for (QLineEdit *address :
          {ui.Text1, ui.Text2, ui.Text3, ui.Text4, ui.Text5, ui.Text6, ui.Text7, ui.Text8})
         address->setText(QStringLiteral("7F"));
@@ -169,15 +142,14 @@ void Form1::Form_Load()
     setWindowTitle(Application::caption());
     loadAddressList();
 
-    SettingsStore &settings = m_platform.settings;
-    m_state.PortSetting = settings.read(kSettings, QStringLiteral("Port"), QStringLiteral("1"));
-    ui.Combo1->setEditText(m_state.PortSetting);
-    m_state.BaudSetting = settings.read(kSettings, QStringLiteral("BAUD"), QStringLiteral("38400"));
-    ui.Combo2->setEditText(m_state.BaudSetting);
-    m_state.AddressSetting =
+    const SettingsStore &settings = m_platform.settings;
+    m_session.setPortSetting(settings.read(kSettings, QStringLiteral("Port"), QStringLiteral("1")));
+    ui.Combo1->setEditText(m_session.portSetting());
+    ui.Combo2->setEditText(
+        settings.read(kSettings, QStringLiteral("BAUD"), QStringLiteral("38400")));
+    m_addressShown =
         settings.read(kSettings, QStringLiteral("ADDRESS"), QStringLiteral("7F7F7F7F"));
-    ui.Combo4->setEditText(m_state.AddressSetting);
-    m_addressShown = m_state.AddressSetting;
+    ui.Combo4->setEditText(m_addressShown);
 
     ui.Text13->clearReceived();
     ui.Text14->setPlainText(QString());
@@ -216,7 +188,7 @@ void Form1::Form_Unload(bool &cancel)
 void Form1::closeEvent(QCloseEvent *event)
 {
     bool cancel = false;
-    guard([this, &cancel] { Form_Unload(cancel); });
+    m_session.guard([this, &cancel] { Form_Unload(cancel); });
     if (cancel)
         event->ignore();
     else
@@ -229,16 +201,121 @@ void Form1::TabStrip1_Click()
     ui.TermPic->hide();
     ui.CommsPic->hide();
     ui.ModemPic->hide();
-    if (ui.TabStrip1->currentIndex() + 1 == 2) {
+    switch (ui.currentPage()) {
+    case Form1Ui::Page::CommsPortSetup:
         ui.Frame2->setTitle(QStringLiteral("Comms Setup"));
         ui.CommsPic->show();
-    }
-    if (ui.TabStrip1->currentIndex() + 1 == 1) {
+        break;
+    case Form1Ui::Page::ModemSetup:
         ui.Frame2->setTitle(QStringLiteral("Modem Settings"));
         ui.ModemPic->show();
-    }
-    if (ui.TabStrip1->currentIndex() + 1 == 3) {
+        break;
+    case Form1Ui::Page::Terminal:
         ui.Frame2->setTitle(QStringLiteral("Terminal"));
         ui.TermPic->show();
+        break;
     }
+}
+
+// --- The window's own handlers ----------------------------------------------
+
+void Form1::Combo1_Click()
+{
+    // Refused while an exchange runs: the list shows the port in force again.
+    if (!m_session.Combo1_Click(m_ui->Combo1->currentText()))
+        m_ui->Combo1->setEditText(m_session.portSetting());
+}
+
+void Form1::Combo4_Click()
+{
+    const QString previous = std::exchange(m_addressShown, m_ui->Combo4->currentText());
+    if (!m_session.Combo4_Click(m_addressShown)) {
+        // Refused while an exchange runs: the list shows the earlier choice.
+        m_addressShown = previous;
+        m_ui->Combo4->setEditText(previous);
+        return;
+    }
+    m_ui->Text14->setFocus();
+}
+
+void Form1::Command5_Click()
+{
+    m_ui->Text13->clearReceived();
+    m_ui->Text14->setPlainText(QString());
+    m_ui->Text14->setFocus();
+}
+
+void Form1::Text13_GotFocus()
+{
+    // The receive box never keeps the focus: the caret goes to the typing box.
+    m_ui->Text14->setFocus();
+}
+
+void Form1::showDevice(const QString &portText)
+{
+    bool isNumber = false;
+    const int port = portText.trimmed().toInt(&isNumber);
+    m_ui->Combo1->setToolTip(
+        isNumber
+            ? QStringLiteral("Comm port %1 is %2").arg(port).arg(m_platform.portMap.device(port))
+            : QString());
+}
+
+// --- ModemView --------------------------------------------------------------
+
+QString Form1::fieldText(int field) const
+{
+    return m_ui->configFields().at(static_cast<size_t>(field))->text();
+}
+
+void Form1::setFieldText(int field, const QString &text)
+{
+    m_ui->configFields().at(static_cast<size_t>(field))->setText(text);
+}
+
+void Form1::setBytesReceived(const QString &text)
+{
+    m_ui->BRText->setText(text);
+}
+
+QString Form1::statusText() const
+{
+    return m_ui->statusText();
+}
+
+void Form1::setStatusText(const QString &text)
+{
+    m_ui->setStatusText(text);
+}
+
+void Form1::setBusyPointer(bool busy)
+{
+    m_ui->setBusyPointer(busy);
+}
+
+void Form1::setButtonEnabled(Button button, bool enabled)
+{
+    QPushButton *const buttons[] = {m_ui->Command1, m_ui->Command2, m_ui->Command3,
+                                    m_ui->Command4, m_ui->Command5, m_ui->Command6};
+    buttons[static_cast<size_t>(button)]->setEnabled(enabled);
+}
+
+void Form1::setConnectCaption(const QString &caption)
+{
+    m_ui->Command7->setText(caption);
+}
+
+void Form1::echoReceived(const QString &chunk)
+{
+    m_ui->Text13->appendReceived(chunk);
+}
+
+QString Form1::baudRateText() const
+{
+    return m_ui->Combo2->currentText();
+}
+
+void Form1::showTerminalPage()
+{
+    m_ui->showPage(Form1Ui::Page::Terminal);
 }

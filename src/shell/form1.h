@@ -1,20 +1,12 @@
 #pragma once
 
-#include "formcontext.h"
-#include "formstate.h"
-#include "modem/commandmode.h"
-#include "modem/configwrite.h"
-#include "modem/readback.h"
-#include "modem/timedwait.h"
+#include "modem/modemsession.h"
+#include "modem/modemview.h"
 #include "platform/addressfile.h"
-#include "serial/portconnection.h"
-#include "serial/receiver.h"
 #include "terminal/addresslist.h"
-#include "terminal/terminalpage.h"
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class Clock;
@@ -24,12 +16,12 @@ class EventPump;
 class Form1Ui;
 class PortMap;
 class SettingsStore;
+class Timer;
 
-// The program's one window. It owns the controls and the form-level state and
-// routes every window event to its handler; the handlers live with their
-// subsystems (port connection, receive, command mode, read-back, write,
-// terminal, address list).
-class Form1 final : public QWidget
+// The program's one window. It owns the controls, shows what the modem
+// session reports through the session's view, and hands every window event to
+// its handler: the modem's to the session, the window's own here.
+class Form1 final : public QWidget, private ModemView
 {
     Q_OBJECT
 
@@ -43,6 +35,8 @@ public:
         Dialogs &dialogs;
         const Clock &clock;
         EventPump &pump;
+        // The quiet-time timer of the receive side.
+        Timer &timer;
         // The folder that holds Address.txt (see AddressFolder).
         QString programFolder;
     };
@@ -55,46 +49,41 @@ public:
     void TabStrip1_Click();
 
     Form1Ui &ui() { return *m_ui; }
-    FormState &state() { return m_state; }
-    PortConnection &portConnection() { return m_portConnection; }
-    Receiver &receiver() { return m_receiver; }
-    CommandMode &commandMode() { return m_commandMode; }
-    ReadBack &readBack() { return m_readBack; }
-    ConfigWrite &configWrite() { return m_configWrite; }
-    TerminalPage &terminalPage() { return m_terminalPage; }
-    AddressList &addressList() { return m_addressList; }
-    TimedWait &timedWait() { return m_timedWait; }
-    const AddressFile &addressFile() const { return m_addressFile; }
+    ModemSession &session() { return m_session; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // ModemView
+    QString fieldText(int field) const override;
+    void setFieldText(int field, const QString &text) override;
+    void setBytesReceived(const QString &text) override;
+    QString statusText() const override;
+    void setStatusText(const QString &text) override;
+    void setBusyPointer(bool busy) override;
+    void setButtonEnabled(Button button, bool enabled) override;
+    void setConnectCaption(const QString &caption) override;
+    void echoReceived(const QString &chunk) override;
+    QString baudRateText() const override;
+    void showTerminalPage() override;
+
     void wireWindow();
-    void wireSerial();
     void wireModemPage();
     void wireTerminalPage();
     void loadAddressList();
 
-    // Last-resort guard for every entry from the event loop: a failure is
-    // shown and the program keeps running.
-    void guard(const std::function<void()> &handler);
-    // The same, refused while a modem exchange waits.
-    void unlessExchangeRunning(const std::function<void()> &handler,
-                               const std::function<void()> &refused = {});
+    void Combo1_Click();
+    void Combo4_Click();
+    void Command5_Click();
+    void Text13_GotFocus();
+    // Shows, as Combo1's tool tip, the device the port number maps to.
+    void showDevice(const QString &portText);
 
     std::unique_ptr<Form1Ui> m_ui;
-    FormState m_state;
     Platform m_platform;
-    FormContext m_context;
+    ModemSession m_session;
     AddressFile m_addressFile;
-    TimedWait m_timedWait;
-    CommandMode m_commandMode;
-    ReadBack m_readBack;
-    Receiver m_receiver;
-    PortConnection m_portConnection;
-    ConfigWrite m_configWrite;
-    TerminalPage m_terminalPage;
     AddressList m_addressList;
     // Combo4's text as last chosen, put back when a choice is refused.
     QString m_addressShown;

@@ -362,6 +362,16 @@ void Form1Ui::setStatusText(const QString &text)
     StatusPanel1->setText(text);
 }
 
+Form1Ui::Page Form1Ui::currentPage() const
+{
+    return static_cast<Page>(TabStrip1->currentIndex());
+}
+
+void Form1Ui::showPage(Page page)
+{
+    TabStrip1->setCurrentIndex(static_cast<int>(page));
+}
+
 void Form1Ui::setBusyPointer(bool busy)
 {
     if (busy)

@@ -21,6 +21,14 @@ class Twips;
 class Form1Ui
 {
 public:
+    // The pages of TabStrip1, in tab order.
+    enum class Page
+    {
+        ModemSetup,
+        CommsPortSetup,
+        Terminal,
+    };
+
     void setupUi(QWidget *formWidget);
 
     // Text1 to Text12 in packet order.
@@ -32,6 +40,9 @@ public:
     // The window's mouse pointer: the hourglass while an operation with the
     // modem runs, the default otherwise.
     void setBusyPointer(bool busy);
+
+    Page currentPage() const;
+    void showPage(Page page);
 
     QWidget *window = nullptr;
 

@@ -1,12 +1,8 @@
 #include "form1.h"
 #include "platform/addressfolder.h"
 #include "platform/commoncontrols.h"
-#include "platform/mscomm.h"
-#include "platform/portmap.h"
-#include "platform/qteventpump.h"
-#include "platform/settingsstore.h"
-#include "platform/steadyclock.h"
 #include "platform/widgetdialogs.h"
+#include "platformobjects.h"
 #include "toolkit.h"
 
 #include <QApplication>
@@ -35,13 +31,9 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("MIRAN"));
     Toolkit::prepare();
 
-    SettingsStore settings;
-    const PortMap portMap(settings);
-    MSComm comm(portMap);
+    PlatformObjects platform;
     WidgetDialogs dialogs;
-    const SteadyClock clock;
-    QtEventPump pump;
-    Form1 form({settings, portMap, comm, dialogs, clock, pump, AddressFolder::forRunningProgram()});
+    Form1 form(platform.forWindow(dialogs, AddressFolder::forRunningProgram()));
     dialogs.setParent(&form);
     showCentred(form);
     return QApplication::exec();

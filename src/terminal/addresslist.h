@@ -1,23 +1,19 @@
 #pragma once
 
-#include "shell/formcontext.h"
-
 class AddressFile;
-class ConfigWrite;
+class Dialogs;
+class QComboBox;
 
-// The destination-address list on the Terminal page: "Add" appends to the
-// address file and the list; choosing an entry writes it into the modem.
+// "Add" on the Terminal page: asks for a destination address, appends it to
+// the address file and, once written, to the list.
 class AddressList
 {
 public:
-    AddressList(const FormContext &context, const AddressFile &file, ConfigWrite &configWrite);
+    AddressList(Dialogs &dialogs, const AddressFile &file);
 
-    void Command6_Click();
-    void Combo4_Click();
-    static void Combo4_KeyPress(int &keyAscii) { keyAscii = 0; }
+    void Command6_Click(QComboBox &combo4);
 
 private:
-    FormContext m_context;
+    Dialogs &m_dialogs;
     const AddressFile &m_file;
-    ConfigWrite &m_configWrite;
 };

@@ -1,11 +1,7 @@
 #include "formfixture.h"
 
-#include "platform/mscomm.h"
-#include "platform/portmap.h"
-#include "platform/qteventpump.h"
-#include "platform/settingsstore.h"
-#include "platform/steadyclock.h"
 #include "shell/form1.h"
+#include "shell/platformobjects.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,20 +45,13 @@ QByteArray FormFixture::addressFileContent() const
 
 Form1 &FormFixture::start()
 {
-    m_settings = std::make_unique<SettingsStore>(settingsFile());
-    m_portMap = std::make_unique<PortMap>(*m_settings);
+    m_platform = std::make_unique<PlatformObjects>(settingsFile());
     CommControl *comm = nullptr;
     if (m_link == Link::Fake) {
         m_fake = std::make_unique<FakeComm>();
         comm = m_fake.get();
-    } else {
-        m_serial = std::make_unique<MSComm>(*m_portMap);
-        comm = m_serial.get();
     }
-    m_clock = std::make_unique<SteadyClock>();
-    m_pump = std::make_unique<QtEventPump>();
-    m_form = std::make_unique<Form1>(Form1::Platform{*m_settings, *m_portMap, *comm, dialogs,
-                                                     *m_clock, *m_pump, programFolder()});
+    m_form = std::make_unique<Form1>(m_platform->forWindow(dialogs, programFolder(), comm));
     m_form->show();
     return *m_form;
 }
@@ -71,9 +60,13 @@ void FormFixture::stop()
 {
     m_form->close();
     m_form.reset();
-    m_serial.reset();
     m_fake.reset();
-    m_settings.reset();
+    m_platform.reset();
+}
+
+MSComm &FormFixture::serial()
+{
+    return m_platform->serial;
 }
 
 Form1Ui &FormFixture::ui()

@@ -7,14 +7,10 @@
 
 #include <memory>
 
-class CommControl;
 class Form1;
 class Form1Ui;
 class MSComm;
-class PortMap;
-class QtEventPump;
-class SettingsStore;
-class SteadyClock;
+class PlatformObjects;
 
 // The main window in a private folder: its own settings file and program
 // folder (for Address.txt), recorded dialogs, and either a fake serial
@@ -53,7 +49,7 @@ public:
     Form1 &form() { return *m_form; }
     Form1Ui &ui();
     FakeComm &fake() { return *m_fake; }
-    MSComm &serial() { return *m_serial; }
+    MSComm &serial();
 
     RecordingDialogs dialogs;
 
@@ -62,11 +58,7 @@ private:
     QTemporaryDir m_folder;
     QString m_settingsFile;
     QString m_programFolder;
-    std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<PortMap> m_portMap;
+    std::unique_ptr<PlatformObjects> m_platform;
     std::unique_ptr<FakeComm> m_fake;
-    std::unique_ptr<MSComm> m_serial;
-    std::unique_ptr<SteadyClock> m_clock;
-    std::unique_ptr<QtEventPump> m_pump;
     std::unique_ptr<Form1> m_form;
 };

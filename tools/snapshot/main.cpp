@@ -1,13 +1,9 @@
 // Saves a picture of each page of the main window, as a user would see it on
 // the screen, to the folder given as the first argument (default: shots).
-#include "platform/mscomm.h"
-#include "platform/portmap.h"
-#include "platform/qteventpump.h"
-#include "platform/settingsstore.h"
-#include "platform/steadyclock.h"
 #include "platform/widgetdialogs.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
+#include "shell/platformobjects.h"
 #include "shell/toolkit.h"
 
 #include <QApplication>
@@ -26,13 +22,9 @@ int main(int argc, char *argv[])
     // A private settings file and program folder, so nothing of the user's
     // is read or written.
     const QTemporaryDir scratch;
-    SettingsStore settings(scratch.filePath(QStringLiteral("MIRAN.ini")));
-    const PortMap portMap(settings);
-    MSComm comm(portMap);
+    PlatformObjects platform(scratch.filePath(QStringLiteral("MIRAN.ini")));
     WidgetDialogs dialogs;
-    const SteadyClock clock;
-    QtEventPump pump;
-    Form1 form({settings, portMap, comm, dialogs, clock, pump, scratch.path()});
+    Form1 form(platform.forWindow(dialogs, scratch.path()));
     form.show();
 
     QTextStream out(stdout);

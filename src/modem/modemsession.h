@@ -1,0 +1,138 @@
+#pragma once
+
+#include "modemview.h"
+#include "serial/rxring.h"
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+class Clock;
+class CommControl;
+class Dialogs;
+class EventPump;
+class Timer;
+
+// The modem session: the form-level state and every step of the modem's
+// protocol, below any window. It opens and closes the port, takes received
+// bytes into the receive buffer, finds the end of a reply by its quiet time,
+// reads the configuration back, writes it, and sends the terminal's bytes.
+//
+// It owns the one exchange gate: while a read-back or a write waits, any
+// request that would start another exchange or touch the port is refused and
+// returns false, whoever asks. Terminal typing still goes through.
+class ModemSession final : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Platform
+    {
+        CommControl &comm;
+        Dialogs &dialogs;
+        const Clock &clock;
+        EventPump &pump;
+        // The quiet-time timer, Timer1.
+        Timer &timer;
+    };
+
+    static constexpr std::chrono::milliseconds kQuietTime{100};
+    static constexpr std::chrono::milliseconds kReplyWindow{100};
+    static constexpr std::chrono::milliseconds kAfterEntry{200};
+    static constexpr std::chrono::milliseconds kAfterPacket{200};
+    static constexpr std::chrono::milliseconds kAfterExit{500};
+
+    ModemSession(const Platform &platform, ModemView &view, QObject *parent = nullptr);
+
+    // Requests; each returns false, having done nothing, while an exchange runs.
+    // "Connect" and "Disconnect".
+    bool Command7_Click();
+    // A comm port chosen in the list: reconnects there.
+    bool Combo1_Click(const QString &port);
+    // "Refresh": reads the configuration back.
+    bool Command3_Click();
+    // "Set": writes the twelve fields and reads them back.
+    bool Command2_Click();
+    // The Terminal page's "+++" and "- - -".
+    bool Command1_Click();
+    bool Command4_Click();
+    // A destination address chosen: written into the modem at once, echo off.
+    bool Combo4_Click(const QString &address);
+    // One typed character, sent while the port is open; never refused.
+    void Text14_KeyPress(int keyAscii);
+
+    bool exchangeRunning() const { return m_exchangeDepth > 0; }
+    bool portOpen() const;
+
+    // The comm port number in force, as text.
+    const QString &portSetting() const { return PortSetting; }
+    void setPortSetting(const QString &port) { PortSetting = port; }
+
+    const RxRing &rxBuffer() const { return RxBuffer; }
+    bool readPending() const { return ReadPending; }
+    bool noReply() const { return NoReply; }
+    bool termEcho() const { return TermEcho; }
+    // Timer1 counts: a burst has not yet been ended by its quiet time.
+    bool quietTimeRunning() const;
+
+    // The timed wait between the steps of an exchange: lets events run and
+    // sleeps between them, until strictly more than the interval has passed.
+    void DelaySeconds(std::chrono::duration<double> interval);
+
+    // Runs a handler as an entry from the event loop: a failure is shown in a
+    // box, the pointer comes back, and the program goes on.
+    void guard(const std::function<void()> &handler);
+
+Q_SIGNALS:
+    // A quiet time ended a burst of this many received characters (modulo
+    // the buffer's size), after the decoding pass when one was pending.
+    void replyEnded(int characters);
+
+private:
+    // Marks an exchange as running for as long as it lives.
+    class ExchangeScope;
+
+    void MSComm1_OnComm();
+    void Timer1_Timer();
+    void portLost(const QString &description);
+
+    void OpenComms();
+    void CloseComms();
+    void openPort();
+    void openFailed(int number, const QString &description);
+    void connectAndRead();
+
+    void EnterATMode();
+    void CloseATMode();
+    void sendFromButton(const QString &progress, void (ModemSession::*send)());
+
+    void readBack();
+    void decodingPass();
+    void writeConfiguration();
+    void SendConfigPacket();
+
+    void showFields(const QString &text);
+    void setButtonsEnabled(std::initializer_list<ModemView::Button> buttons, bool enabled);
+
+    CommControl &m_comm;
+    Dialogs &m_dialogs;
+    const Clock &m_clock;
+    EventPump &m_pump;
+    Timer &m_timer1;
+    ModemView &m_view;
+
+    // Received characters of the current reply, one per slot; its write index
+    // is RxCount.
+    RxRing RxBuffer;
+    // The next quiet time decodes the buffer into the twelve fields.
+    bool ReadPending = true;
+    // True from a read-back request until a receive event delivers a
+    // character.
+    bool NoReply = true;
+    // Received characters go to the terminal's receive box.
+    bool TermEcho = true;
+    QString PortSetting;
+    int m_exchangeDepth = 0;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+// What the modem session shows and reads in its window, and no more: the
+// twelve configuration fields, the byte count, the status text, the busy
+// pointer, the buttons' states, the terminal's receive box and the baud rate
+// chosen. A front end without a window implements it too.
+class ModemView
+{
+public:
+    // The buttons whose enabled state follows the connection.
+    enum class Button
+    {
+        Command1, // "+++"
+        Command2, // "Set"
+        Command3, // "Refresh"
+        Command4, // "- - -"
+        Command5, // "Clear"
+        Command6, // "Add"
+    };
+
+    static constexpr int kFieldCount = 12;
+
+    virtual ~ModemView() = default;
+
+    // Text1 to Text12, in packet order (0 to 11).
+    virtual QString fieldText(int field) const = 0;
+    virtual void setFieldText(int field, const QString &text) = 0;
+    // The "Bytes Received" box.
+    virtual void setBytesReceived(const QString &text) = 0;
+    // The status bar's text; every writer replaces the whole text.
+    virtual QString statusText() const = 0;
+    virtual void setStatusText(const QString &text) = 0;
+    // The hourglass while an operation with the modem runs.
+    virtual void setBusyPointer(bool busy) = 0;
+    virtual void setButtonEnabled(Button button, bool enabled) = 0;
+    // "Connect" or "Disconnect".
+    virtual void setConnectCaption(const QString &caption) = 0;
+    // Received characters while the terminal echo is on.
+    virtual void echoReceived(const QString &chunk) = 0;
+    // The baud rate as chosen, read when the port opens.
+    virtual QString baudRateText() const = 0;
+    // Brings the Terminal page to the front.
+    virtual void showTerminalPage() = 0;
+};
