@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need.
+# Installs the Debian packages that building, running and testing need, and
+# generates the de_DE.UTF-8 locale the tests use.
 # Packages already present are not asked for again.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth
+    locales
 )
 
 sudo=""
@@ -24,4 +26,12 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The locale test needs a locale that writes decimal commas.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    $sudo sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen ||
+        echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen
 fi

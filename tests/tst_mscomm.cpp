@@ -205,13 +205,15 @@ void MSCommTest::otherUsersAreRefused()
 
     // WHEN another program opens it: as this user, or as nobody when this is
     // root, which passes both the exclusive flag and the permission bits
+    const QString commProbe =
+        qEnvironmentVariable("MIRAN_COMM_PROBE", QStringLiteral(COMM_PROBE_PATH));
     OtherUser::Result probe;
     if (OtherUser::needed()) {
         OtherUser nobody;
-        probe = nobody.run(QStringLiteral(COMM_PROBE_PATH), {sim.device()});
+        probe = nobody.run(commProbe, {sim.device()});
     } else {
         QProcess process;
-        process.start(QStringLiteral(COMM_PROBE_PATH), {sim.device()});
+        process.start(commProbe, {sim.device()});
         probe.finished = process.waitForFinished(30'000);
         probe.exitCode = process.exitCode();
         probe.output = QString::fromLocal8Bit(process.readAllStandardOutput());

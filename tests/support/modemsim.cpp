@@ -26,7 +26,8 @@ ModemSim::ModemSim(const QStringList &arguments)
     QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process, [this] {
         m_errors += QString::fromLocal8Bit(m_process.readAllStandardError());
     });
-    m_process.start(QStringLiteral(MODEM_SIM_PATH),
+    // CTest names the simulator beside the tests, so that a copied build runs its own.
+    m_process.start(qEnvironmentVariable("MIRAN_MODEM_SIM", QStringLiteral(MODEM_SIM_PATH)),
                     QStringList{QStringLiteral("--link"), linkPath(), QStringLiteral("--log"),
                                 m_folder.filePath(QStringLiteral("sim.log"))} +
                         arguments);
