@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs; packages already present are not
-# asked for again.
+# asked for again. The tests also get the de_DE.UTF-8 locale they use.
 # Usage: scripts/install-deps.sh [run|test|package]
 #   run      building and running the program
 #   test     that, plus the test suite, benchmarks and headless display (default)
@@ -17,7 +17,7 @@ run) packages=("${run[@]}") ;;
 test)
     packages=("${run[@]}"
         pkg-config libgtest-dev libxcb1-dev
-        xvfb xauth
+        xvfb xauth locales
         desktop-file-utils appstream)
     ;;
 package) packages=("${run[@]}" dpkg-dev file) ;;
@@ -41,4 +41,12 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The locale test needs a locale that writes decimal commas.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    $sudo sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen ||
+        echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen
 fi

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -14,10 +15,16 @@
 
 namespace {
 // Runs the check on the modal box once it is open, then lets the test's
-// action close it.
+// action close it. A failed check closes the box itself, so the test fails
+// at once instead of waiting on the box until its time runs out.
 void whenOpen(const std::function<void(QWidget *)> &act)
 {
     QTimer::singleShot(0, [act] {
+        const auto closeOnFailure = qScopeGuard([] {
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (QTest::currentTestFailed() && box)
+                box->reject();
+        });
         QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
         act(QApplication::activeModalWidget());
     });
@@ -55,6 +62,8 @@ void DialogsTest::messageBoxHasOkOnlyAndNoIcon()
 
     dialogs.messageBox(QStringLiteral("Please select a valid comms port"),
                        QStringLiteral("MIRAN Modem Utility"));
+    if (QTest::currentTestFailed())
+        return;
 
     QCOMPARE(text, QStringLiteral("Please select a valid comms port"));
     QCOMPARE(title, QStringLiteral("MIRAN Modem Utility"));
@@ -89,9 +98,11 @@ void DialogsTest::inputBoxReturnsTextOrNothing()
             box->reject();
     });
 
-    QCOMPARE(dialogs.inputBox(QStringLiteral("Enter Destination Address:-"),
-                              QStringLiteral("Add Address")),
-             result);
+    const QString entered = dialogs.inputBox(QStringLiteral("Enter Destination Address:-"),
+                                             QStringLiteral("Add Address"));
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(entered, result);
     QCOMPARE(prompt, QStringLiteral("Enter Destination Address:-"));
     QCOMPARE(startingText, QString());
 }

@@ -2,7 +2,7 @@
 // reading the configuration, writing it, and what odd answers do.
 #include "support/controltexts.h"
 #include "support/formfixture.h"
-#include "support/modemsim.h"
+#include "support/simwindow.h"
 
 #include "platform/application.h"
 #include "platform/failure.h"
@@ -49,15 +49,6 @@ bool logged(const QList<ModemSim::Entry> &log, const QString &event)
     return std::any_of(log.cbegin(), log.cend(),
                        [&event](const ModemSim::Entry &entry) { return entry.event == event; });
 }
-
-// The window with comm port 1 mapped to the simulator. Tests then wait for
-// the start-up pass to show "??" before they connect, as a user would: a
-// click within its first 100 ms has that pass decode during the request.
-Form1Ui &startOn(FormFixture &fixture, const ModemSim &sim)
-{
-    fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
-    return fixture.start().ui();
-}
 } // namespace
 
 class EndToEndTest : public QObject
@@ -75,11 +66,9 @@ private Q_SLOTS:
 
 void EndToEndTest::connectReadsConfiguration()
 {
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
+    SimWindow window;
+    QVERIFY2(window.start(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
 
     click(ui.Command7);
     QCOMPARE(ui.Command7->text(), QStringLiteral("Disconnect"));
@@ -88,24 +77,22 @@ void EndToEndTest::connectReadsConfiguration()
     QCOMPARE(ui.BRText->text(), QStringLiteral("12"));
     QVERIFY(ui.Command2->isEnabled());
     QVERIFY(ui.Command3->isEnabled());
-    QVERIFY(fixture.dialogs.messages.isEmpty());
+    QVERIFY(window.fixture.dialogs.messages.isEmpty());
 
     // The request on the line: command mode entered and left 0.1 s later.
-    QTRY_COMPARE(ModemSim::burstBytes(sim.rxBursts()), (QList<QByteArray>{"+++", "---"}));
-    const QList<ModemSim::Burst> bursts = sim.rxBursts();
+    QTRY_COMPARE(ModemSim::burstBytes(window.sim.rxBursts()), (QList<QByteArray>{"+++", "---"}));
+    const QList<ModemSim::Burst> bursts = window.sim.rxBursts();
     QVERIFY2(bursts[1].seconds - bursts[0].seconds > 0.1 - kReadJitter,
              qPrintable(QString::number(bursts[1].seconds - bursts[0].seconds)));
 }
 
 void EndToEndTest::setWritesEditedFields()
 {
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
-    click(ui.Command7);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
+    SimWindow window;
+    QVERIFY2(window.connect(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
+    ModemSim &sim = window.sim;
+    FormFixture &fixture = window.fixture;
 
     // WHEN the user changes the channel and the first module byte and sets
     ui.Text9->setText(QStringLiteral("20"));
@@ -125,13 +112,10 @@ void EndToEndTest::setWritesEditedFields()
 
 void EndToEndTest::setOnTheWire()
 {
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
-    click(ui.Command7);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
+    SimWindow window;
+    QVERIFY2(window.connect(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
+    ModemSim &sim = window.sim;
     QTRY_COMPARE(sim.rxBursts().size(), 2);
     const qsizetype before = sim.log().size();
 
@@ -190,11 +174,10 @@ void EndToEndTest::oddAnswers()
     QFETCH(bool, setEnabled);
     QFETCH(int, sent);
     QFETCH(QString, event);
-    ModemSim sim(QStringList{QStringLiteral("--config"), kSimConfiguration} + options);
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
+    SimWindow window(options);
+    QVERIFY2(window.start(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
+    const ModemSim &sim = window.sim;
 
     click(ui.Command7);
     QCOMPARE(ui.statusText(), status);
@@ -206,19 +189,17 @@ void EndToEndTest::oddAnswers()
     // Whatever came late leaves the request's verdict alone.
     QCOMPARE(ui.statusText(), status);
     QCOMPARE(ui.Command7->text(), QStringLiteral("Disconnect"));
-    QVERIFY(fixture.dialogs.messages.isEmpty());
+    QVERIFY(window.fixture.dialogs.messages.isEmpty());
 }
 
 void EndToEndTest::setWithPortClosedIsReported()
 {
     // GIVEN a configuration read, then the port closed again
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    Form1Ui &ui = startOn(fixture, sim);
-    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
-    click(ui.Command7);
-    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
+    SimWindow window;
+    QVERIFY2(window.connect(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
+    ModemSim &sim = window.sim;
+    FormFixture &fixture = window.fixture;
     click(ui.Command7);
     QCOMPARE(ui.statusText(), QStringLiteral("Disconnected"));
     QTRY_COMPARE(sim.rxBursts().size(), 2);

@@ -3,7 +3,8 @@
 // nothing was lost and that the window is still usable afterwards.
 #include "support/controltexts.h"
 #include "support/formfixture.h"
-#include "support/modemsim.h"
+#include "support/otheruser.h"
+#include "support/simwindow.h"
 
 #include "platform/mscomm.h"
 #include "shell/form1.h"
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -51,20 +51,6 @@ bool writeFile(const QString &path, const QByteArray &content)
            file.write(content) == content.size();
 }
 
-// What the simulator sends for --flood N and "flood N".
-QByteArray floodBytes(qsizetype count)
-{
-    QByteArray bytes(count, Qt::Uninitialized);
-    quint32 state = 0x2545F491;
-    for (char &byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state >> 24);
-    }
-    return bytes;
-}
-
 // The first twelve slots of the receive buffer after one reply: each of the
 // 51 slots holds the last byte that fell on it.
 QByteArray decodedSlots(const QByteArray &reply)
@@ -86,52 +72,40 @@ QStringList fieldsShowing(const QByteArray &packet)
     return texts;
 }
 
-// Keeps a file unchangeable even for root while it lives: the immutable
-// attribute, else a read-only bind mount of its folder.
+// Makes a file and its folder read-only while it lives, for a user other
+// than root: root writes them regardless.
 class ReadOnlyFile
 {
     Q_DISABLE_COPY(ReadOnlyFile)
 
 public:
     explicit ReadOnlyFile(const QString &path)
+        : m_file(path)
+        , m_folder(QFileInfo(path).absolutePath())
+        , m_filePermissions(QFile::permissions(m_file))
+        , m_folderPermissions(QFile::permissions(m_folder))
     {
-        const QString folder = QFileInfo(path).absolutePath();
-        if (run(QStringLiteral("chattr"), {QStringLiteral("+i"), path})) {
-            m_undo = {QStringLiteral("chattr"), QStringLiteral("-i"), path};
-        } else if (run(QStringLiteral("mount"), {QStringLiteral("--bind"), folder, folder})) {
-            m_undo = {QStringLiteral("umount"), folder};
-            run(QStringLiteral("mount"),
-                {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), folder});
-        }
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        QFile::setPermissions(m_file, readOnly);
+        QFile::setPermissions(m_folder,
+                              readOnly | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
         QFile probe(path);
         if (probe.open(QIODevice::WriteOnly | QIODevice::Append))
-            m_failure =
-                QStringLiteral("Neither chattr +i nor a read-only bind mount took: ") + m_errors;
+            m_failure = QStringLiteral("%1 is still writable after chmod").arg(path);
     }
     ~ReadOnlyFile()
     {
-        if (!m_undo.isEmpty())
-            run(m_undo.first(), m_undo.sliced(1));
+        QFile::setPermissions(m_folder, m_folderPermissions);
+        QFile::setPermissions(m_file, m_filePermissions);
     }
     // Empty when the file is read-only, else why it is not.
     QString failure() const { return m_failure; }
 
 private:
-    bool run(const QString &program, const QStringList &arguments)
-    {
-        QProcess process;
-        process.start(program, arguments);
-        const bool done = process.waitForFinished(10'000) &&
-                          process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-        const QString errors = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-        if (!done)
-            m_errors += QStringLiteral("%1: %2. ")
-                            .arg(program, errors.isEmpty() ? process.errorString() : errors);
-        return done;
-    }
-
-    QStringList m_undo;
-    QString m_errors;
+    QString m_file;
+    QString m_folder;
+    QFile::Permissions m_filePermissions;
+    QFile::Permissions m_folderPermissions;
     QString m_failure;
 };
 
@@ -144,20 +118,6 @@ void expectBox(const RecordingDialogs &dialogs, const QString &start)
     }
     QCOMPARE(dialogs.messages.size(), 1);
     QVERIFY2(dialogs.messages[0].prompt.startsWith(start), qPrintable(dialogs.messages[0].prompt));
-}
-
-// The window on the simulator, connected and the configuration read.
-Form1Ui &connectedTo(FormFixture &fixture, const ModemSim &sim)
-{
-    fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
-    Form1Ui &ui = fixture.start().ui();
-    // Before connecting, the start-up pass shows "??", as for a user.
-    if (!QTest::qWaitFor([&ui] { return fieldTexts(ui) == kUnreadFields; }))
-        QTest::qFail("The first quiet-time tick never came", __FILE__, __LINE__);
-    click(ui.Command7);
-    if (!QTest::qWaitFor([&ui] { return fieldTexts(ui) == kSimConfigurationFields; }, 10'000))
-        QTest::qFail("The configuration was not read", __FILE__, __LINE__);
-    return ui;
 }
 
 // After the modem vanished: the window shows the closed port, said why at
@@ -224,25 +184,24 @@ void FaultsTest::lossDuringAnExchange()
 {
     QFETCH(int, hangupAfter);
     QFETCH(bool, set);
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration,
-                  QStringLiteral("--hangup-after-rx"), QString::number(hangupAfter)});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    Form1Ui &ui = connectedTo(fixture, sim);
+    SimWindow window({QStringLiteral("--hangup-after-rx"), QString::number(hangupAfter)});
+    QVERIFY2(window.connect(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
     // Had the modem taken a packet, it would hold this channel.
     ui.Text9->setText(QStringLiteral("20"));
 
     click(set ? ui.Command2 : ui.Command3);
 
-    expectLostThenUsable(fixture, sim);
+    expectLostThenUsable(window.fixture, window.sim);
 }
 
 void FaultsTest::lossDuringAFlood()
 {
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    Form1Ui &ui = connectedTo(fixture, sim);
+    SimWindow window;
+    QVERIFY2(window.connect(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
+    ModemSim &sim = window.sim;
+    FormFixture &fixture = window.fixture;
     const qsizetype before = ui.Text13->receivedBytes().size();
     // Unplugged once an eighth has arrived, with the rest still on its way.
     bool unplugged = false;
@@ -260,7 +219,7 @@ void FaultsTest::lossDuringAFlood()
     // Every byte that came before the loss, once and in order.
     const QByteArray received = ui.Text13->receivedBytes().sliced(before);
     QVERIFY2(received.size() < kFlood, "The whole flood came before the hang-up");
-    QCOMPARE(received, floodBytes(kFlood).first(received.size()));
+    QCOMPARE(received, sim.floodBytes(kFlood).first(received.size()));
     expectLostThenUsable(fixture, sim);
 }
 
@@ -276,13 +235,10 @@ void FaultsTest::floodedAnswer()
 {
     QFETCH(int, length);
     QFETCH(bool, clickDuringFlood);
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--flood"),
-                  QString::number(length)});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
-    Form1Ui &ui = fixture.start().ui();
-    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
+    SimWindow window({QStringLiteral("--flood"), QString::number(length)});
+    QVERIFY2(window.start(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
+    FormFixture &fixture = window.fixture;
     // A click on the Terminal tab, coming in through the event loop once a
     // quarter of the flood is in: how much had arrived when it was handled?
     qsizetype clickedAt = -1;
@@ -302,7 +258,7 @@ void FaultsTest::floodedAnswer()
 
     click(ui.Command7);
 
-    const QByteArray flood = floodBytes(length);
+    const QByteArray flood = window.sim.floodBytes(length);
     QTRY_COMPARE_WITH_TIMEOUT(ui.Text13->receivedBytes().size(), qsizetype(length), 60'000);
     QCOMPARE(ui.Text13->receivedBytes(), flood);
     const QByteArray firstSlots = decodedSlots(flood);
@@ -319,7 +275,7 @@ void FaultsTest::floodedAnswer()
     ui.TabStrip1->setCurrentIndex(0);
     QVERIFY(ui.Command2->isEnabled());
     click(ui.Command2);
-    QCOMPARE(sim.configuration(), firstSlots);
+    QCOMPARE(window.sim.configuration(), firstSlots);
     QVERIFY(fixture.dialogs.messages.isEmpty());
 }
 
@@ -338,17 +294,17 @@ void FaultsTest::badFieldLeavesModemAlone()
 {
     QFETCH(int, field);
     QFETCH(QString, text);
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
-    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    FormFixture fixture(FormFixture::Link::Serial);
-    Form1Ui &ui = connectedTo(fixture, sim);
+    SimWindow window;
+    QVERIFY2(window.connect(), qPrintable(window.failure()));
+    Form1Ui &ui = window.ui();
+    ModemSim &sim = window.sim;
     QTRY_COMPARE(sim.rxBursts().size(), 2);
     const qsizetype before = sim.log().size();
     ui.configFields()[static_cast<size_t>(field)]->setText(text);
 
     click(ui.Command2);
 
-    QCOMPARE(fixture.dialogs.messages.size(), 1);
+    QCOMPARE(window.fixture.dialogs.messages.size(), 1);
     QCOMPARE(sim.configuration(), kConfigBytes);
     // Not a byte of a packet on the line: command mode entered and left, twice.
     QTRY_COMPARE(ModemSim::burstBytes(sim.rxBursts(before)),
@@ -393,13 +349,18 @@ void FaultsTest::addressFileFaults()
     QFETCH(QByteArray, content);
     QFETCH(QStringList, lines);
     QFETCH(bool, readOnly);
+    if (readOnly && OtherUser::needed()) {
+        OtherUser nobody;
+        const QString failure = nobody.runCurrentRow();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        return;
+    }
     FormFixture fixture;
     fixture.writeAddressFile(content);
     std::optional<ReadOnlyFile> locked;
     if (readOnly) {
         locked.emplace(fixture.addressFilePath());
-        if (!locked->failure().isEmpty())
-            QSKIP(qPrintable(locked->failure()));
+        QVERIFY2(locked->failure().isEmpty(), qPrintable(locked->failure()));
     }
     Form1 &form = fixture.start();
     QCOMPARE(items(form.ui().Combo4), lines + kBuiltIns);
@@ -461,13 +422,18 @@ void FaultsTest::settingsFileFaults()
     QFETCH(QString, port);
     QFETCH(QString, baud);
     QFETCH(QString, box);
+    if (readOnly && OtherUser::needed()) {
+        OtherUser nobody;
+        const QString failure = nobody.runCurrentRow();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        return;
+    }
     FormFixture fixture;
     QVERIFY(writeFile(fixture.settingsFile(), content));
     std::optional<ReadOnlyFile> locked;
     if (readOnly) {
         locked.emplace(fixture.settingsFile());
-        if (!locked->failure().isEmpty())
-            QSKIP(qPrintable(locked->failure()));
+        QVERIFY2(locked->failure().isEmpty(), qPrintable(locked->failure()));
     }
 
     Form1 &form = fixture.start();

@@ -26,7 +26,8 @@ QStringList SettingsRunTest::runProbe(const QStringList &arguments)
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        m_home.filePath(QStringLiteral("config")));
     probe.setProcessEnvironment(environment);
-    probe.start(QStringLiteral(SETTINGS_PROBE_PATH), QStringList{m_home.path()} + arguments);
+    probe.start(qEnvironmentVariable("MIRAN_SETTINGS_PROBE", QStringLiteral(SETTINGS_PROBE_PATH)),
+                QStringList{m_home.path()} + arguments);
     if (!probe.waitForFinished(30'000) || probe.exitCode() != 0)
         return {QStringLiteral("probe failed: ") +
                 QString::fromLocal8Bit(probe.readAllStandardError())};

@@ -5,6 +5,7 @@
 //   throughput received bytes per second end to end through a pty, echo on,
 //              against a plain serial port that only reads
 // Prints a table. Usage: bench-system [idle|delay|throughput]...
+#include "support/cputime.h"
 #include "support/formfixture.h"
 #include "support/modemsim.h"
 
@@ -23,8 +24,6 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <functional>
 
@@ -35,16 +34,6 @@ constexpr qsizetype kFloodBytes = 4 * 1024 * 1024;
 constexpr int kDelayRounds = 10;
 constexpr std::chrono::duration<double> kDelayInterval{0.5};
 
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval &t) {
-        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 struct Measure
 {
     double cpu = 0;
@@ -54,10 +43,10 @@ struct Measure
 Measure measure(const std::function<void()> &work)
 {
     QElapsedTimer wall;
-    const double cpuBefore = cpuSeconds();
+    const auto cpuBefore = cpuTime();
     wall.start();
     work();
-    return {cpuSeconds() - cpuBefore, double(wall.nsecsElapsed()) / 1e9};
+    return {(cpuTime() - cpuBefore).count(), double(wall.nsecsElapsed()) / 1e9};
 }
 
 void runEventLoopFor(std::chrono::milliseconds time)

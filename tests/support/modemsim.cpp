@@ -8,14 +8,13 @@
 namespace {
 const QString kDevicePrefix = QStringLiteral("DEVICE ");
 const QString kConfigPrefix = QStringLiteral("CONFIG ");
-// The simulator's default burst gap, in seconds.
-constexpr double kBurstGap = 0.030;
+const QString kBurstGapPrefix = QStringLiteral("BURST-GAP ");
+const QString kFloodSeedPrefix = QStringLiteral("FLOOD-SEED ");
 
 bool hasHexDetail(const QString &event)
 {
     static const QStringList events{QStringLiteral("RX"), QStringLiteral("TX"),
-                                    QStringLiteral("CONFIG"), QStringLiteral("DROP"),
-                                    QStringLiteral("IGNORED")};
+                                    QStringLiteral("CONFIG"), QStringLiteral("IGNORED")};
     return events.contains(event);
 }
 } // namespace
@@ -27,7 +26,8 @@ ModemSim::ModemSim(const QStringList &arguments)
     QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process, [this] {
         m_errors += QString::fromLocal8Bit(m_process.readAllStandardError());
     });
-    m_process.start(QStringLiteral(MODEM_SIM_PATH),
+    // CTest names the simulator beside the tests, so that a copied build runs its own.
+    m_process.start(qEnvironmentVariable("MIRAN_MODEM_SIM", QStringLiteral(MODEM_SIM_PATH)),
                     QStringList{QStringLiteral("--link"), linkPath(), QStringLiteral("--log"),
                                 m_folder.filePath(QStringLiteral("sim.log"))} +
                         arguments);
@@ -35,6 +35,10 @@ ModemSim::ModemSim(const QStringList &arguments)
         [this] { return !m_device.isEmpty() || m_process.state() == QProcess::NotRunning; },
         10'000);
     m_ready = m_ready && !m_device.isEmpty();
+    if (m_ready && (m_burstGapSeconds <= 0 || m_floodSeed == 0)) {
+        m_errors += QStringLiteral("no burst gap or flood seed announced");
+        m_ready = false;
+    }
 }
 
 ModemSim::~ModemSim()
@@ -84,6 +88,20 @@ QByteArray ModemSim::configuration(int timeoutMs)
     return {};
 }
 
+QByteArray ModemSim::floodBytes(qsizetype count) const
+{
+    // xorshift32; each byte is the top byte of the state after a step.
+    QByteArray bytes(count, Qt::Uninitialized);
+    quint32 state = m_floodSeed;
+    for (char &byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
 QList<ModemSim::Entry> ModemSim::log() const
 {
     QFile file(m_folder.filePath(QStringLiteral("sim.log")));
@@ -100,8 +118,6 @@ QList<ModemSim::Entry> ModemSim::log() const
         Entry entry;
         entry.seconds = words.takeFirst().toDouble();
         entry.event = words.takeFirst();
-        if (entry.event == QLatin1String("M2") && !words.isEmpty())
-            entry.event += QLatin1Char(' ') + words.takeFirst();
         entry.detail = words.join(QLatin1Char(' '));
         if (hasHexDetail(entry.event))
             entry.bytes = QByteArray::fromHex(entry.detail.toLatin1());
@@ -119,7 +135,7 @@ QList<ModemSim::Burst> ModemSim::rxBursts(qsizetype from) const
         const Entry &entry = entries.at(i);
         if (entry.event != QLatin1String("RX"))
             continue;
-        if (bursts.isEmpty() || entry.seconds - last >= kBurstGap)
+        if (bursts.isEmpty() || entry.seconds - last >= m_burstGapSeconds)
             bursts.append(Burst{entry.seconds, {}});
         bursts.last().bytes += entry.bytes;
         last = entry.seconds;
@@ -137,6 +153,10 @@ void ModemSim::readOutput()
         m_lines.append(line);
         if (line.startsWith(kDevicePrefix))
             m_device = line.mid(kDevicePrefix.size());
+        else if (line.startsWith(kBurstGapPrefix))
+            m_burstGapSeconds = line.mid(kBurstGapPrefix.size()).toDouble() / 1000;
+        else if (line.startsWith(kFloodSeedPrefix))
+            m_floodSeed = line.mid(kFloodSeedPrefix.size()).toUInt(nullptr, 16);
     }
 }
 

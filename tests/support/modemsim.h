@@ -31,7 +31,7 @@ public:
         QByteArray bytes;
     };
 
-    // Received chunks with less than the modem's burst gap between them:
+    // Received chunks with less than the modem's announced burst gap between them:
     // what the modem takes as one message.
     struct Burst
     {
@@ -47,7 +47,8 @@ public:
     ModemSim(const ModemSim &) = delete;
     ModemSim &operator=(const ModemSim &) = delete;
 
-    // Whether the device came up; errorString() says why not.
+    // Whether the simulator announced itself and its device came up;
+    // errorString() says why not.
     bool isReady() const { return m_ready; }
     QString errorString() const;
 
@@ -61,6 +62,10 @@ public:
     bool plug(int timeoutMs = 10'000);
     // The configuration the modem holds now, asked with "config".
     QByteArray configuration(int timeoutMs = 10'000);
+
+    // What the modem sends for --flood and "flood": count bytes from the
+    // seed it announced.
+    QByteArray floodBytes(qsizetype count) const;
 
     QList<Entry> log() const;
     // The bursts among the log entries from index from on.
@@ -78,5 +83,7 @@ private:
     QString m_errors;
     QStringList m_lines;
     QString m_device;
+    double m_burstGapSeconds = 0;
+    quint32 m_floodSeed = 0;
     bool m_ready = false;
 };

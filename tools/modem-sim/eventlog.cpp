@@ -32,15 +32,14 @@ EventLog::EventLog(TimePoint start, const std::optional<std::string> &path)
     }
 }
 
-void EventLog::write(TimePoint at, std::size_t modem, std::string_view event,
-                     std::string_view detail) const
+void EventLog::write(TimePoint at, std::string_view event, std::string_view detail) const
 {
     if (!file_) {
         return;
     }
     std::string line =
         timestamp(std::chrono::duration_cast<std::chrono::microseconds>(at - start_));
-    line += modem == 0 ? " " : " M2 ";
+    line += ' ';
     line += event;
     if (!detail.empty()) {
         line += ' ';

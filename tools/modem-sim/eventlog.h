@@ -10,15 +10,14 @@
 
 namespace modemsim {
 
-// Event log for the tests: one line per event, "<seconds.micros> [M2 ]<EVENT> [detail]", flushed
+// Event log for the tests: one line per event, "<seconds.micros> <EVENT> [detail]", flushed
 // at once so a reader tailing the file sees events as they happen. Without a path it discards.
 class EventLog
 {
 public:
     EventLog(TimePoint start, const std::optional<std::string> &path);
 
-    void write(TimePoint at, std::size_t modem, std::string_view event,
-               std::string_view detail = {}) const;
+    void write(TimePoint at, std::string_view event, std::string_view detail = {}) const;
 
 private:
     struct FileCloser

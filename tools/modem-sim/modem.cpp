@@ -36,19 +36,11 @@ Modem::Modem(ModemSetup setup, const EventLog &log)
     : setup_(std::move(setup))
     , log_(log)
     , logic_(setup_.config, setup_.faults)
-    , framer_(setup_.burstGap)
-{
-    if (setup_.configFile) {
-        // The file mirrors the modem's memory from the start, whatever the source of the
-        // initial configuration.
-        configFile_.emplace(*setup_.configFile);
-        configFile_->save(logic_.config());
-    }
-}
+    , framer_(kBurstGap)
+{}
 
 void Modem::plug(TimePoint now)
 {
-    replugAt_.reset();
     device_.emplace(setup_.baud);
     try {
         linkDevice();
@@ -57,7 +49,7 @@ void Modem::plug(TimePoint now)
         throw;
     }
     log(now, "PLUG", device_->path());
-    std::cout << (setup_.index == 0 ? "DEVICE " : "DEVICE2 ") << device_->path() << std::endl;
+    std::cout << "DEVICE " << device_->path() << std::endl;
 }
 
 void Modem::linkDevice()
@@ -102,7 +94,7 @@ short Modem::pollEvents(TimePoint now) const
 std::optional<TimePoint> Modem::deadline(TimePoint now) const
 {
     if (!device_) {
-        return replugAt_;
+        return std::nullopt;
     }
     // Output that is already due waits for POLLOUT, not for a timeout.
     const auto due = output_.due();
@@ -150,7 +142,7 @@ std::optional<Bytes> Modem::react(Reaction reaction, TimePoint now)
         output_.push(std::move(reaction.output), now);
         break;
     case Kind::Configure:
-        configured(now);
+        log(now, "CONFIG", hex::format(logic_.config()));
         break;
     case Kind::LeaveCommand:
         log(now, "MODE", "data");
@@ -165,19 +157,6 @@ std::optional<Bytes> Modem::react(Reaction reaction, TimePoint now)
         break;
     }
     return std::nullopt;
-}
-
-void Modem::configured(TimePoint now)
-{
-    log(now, "CONFIG", hex::format(logic_.config()));
-    if (!configFile_) {
-        return;
-    }
-    try {
-        configFile_->save(logic_.config());
-    } catch (const std::system_error &error) {
-        std::cerr << "modem-sim: " << error.what() << std::endl;
-    }
 }
 
 bool Modem::transmit(Bytes bytes, TimePoint now)
@@ -236,7 +215,7 @@ bool Modem::rateMatches() const
 
 void Modem::log(TimePoint at, std::string_view event, std::string_view detail) const
 {
-    log_.write(at, setup_.index, event, detail);
+    log_.write(at, event, detail);
 }
 
 } // namespace modemsim

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "burstframer.h"
-#include "configfile.h"
 #include "eventlog.h"
 #include "modemlogic.h"
 #include "outputqueue.h"
@@ -17,17 +16,14 @@ namespace modemsim {
 
 struct ModemSetup
 {
-    std::size_t index = 0; // 0 for modem 1, 1 for modem 2
     unsigned baud = 38400;
-    Millis burstGap{30};
     Config config = kDefaultConfig;
     Faults faults;
     std::optional<std::string> link;
-    std::optional<std::string> configFile;
 };
 
-// One simulated modem: its device, framing, behaviour and pending output. Radio data it
-// receives is handed back to the caller, which knows where the radio sends it.
+// The simulated modem: its device, framing, behaviour and pending output. Radio data it
+// receives is handed back to the caller, which sends it back over the radio.
 class Modem
 {
 public:
@@ -46,9 +42,6 @@ public:
     // The next moment this modem needs attention without any descriptor becoming ready.
     std::optional<TimePoint> deadline(TimePoint now) const;
 
-    void scheduleReplug(TimePoint at) { replugAt_ = at; }
-    bool replugDue(TimePoint now) const { return replugAt_ && *replugAt_ <= now; }
-
     // Reads one chunk. Returns true when the chunk asks for a hang-up (fault or device error).
     bool receive();
 
@@ -62,7 +55,6 @@ public:
     bool flush();
 
     const Config &config() const { return logic_.config(); }
-    std::size_t index() const { return setup_.index; }
     void log(TimePoint at, std::string_view event, std::string_view detail = {}) const;
 
 private:
@@ -74,7 +66,6 @@ private:
     };
 
     std::optional<Bytes> react(Reaction reaction, TimePoint now);
-    void configured(TimePoint now);
     bool rateMatches() const;
     WriteOutcome writeSome();
     void linkDevice();
@@ -84,10 +75,8 @@ private:
     ModemLogic logic_;
     BurstFramer framer_;
     OutputQueue output_;
-    std::optional<ConfigFile> configFile_;
     std::optional<PtyDevice> device_;
     std::optional<SymLink> link_;
-    std::optional<TimePoint> replugAt_;
 };
 
 } // namespace modemsim

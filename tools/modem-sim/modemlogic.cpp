@@ -142,7 +142,7 @@ Bytes ModemLogic::garble(std::span<const std::uint8_t> bytes, std::size_t offset
 
 Bytes ModemLogic::floodData(std::size_t count)
 {
-    std::uint32_t state = 0x2545F491;
+    std::uint32_t state = kFloodSeed;
     Bytes out(count);
     for (auto &byte : out) {
         state ^= state << 13;
@@ -151,11 +151,6 @@ Bytes ModemLogic::floodData(std::size_t count)
         byte = static_cast<std::uint8_t>(state >> 24);
     }
     return out;
-}
-
-bool ModemLogic::delivers(const Config &sender, const Config &receiver)
-{
-    return std::equal(sender.begin(), sender.begin() + 4, receiver.begin() + 4);
 }
 
 } // namespace modemsim

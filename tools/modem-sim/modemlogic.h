@@ -89,12 +89,8 @@ public:
     // bytes[0] in the transmission, so a write split in parts garbles the same as one write.
     static Bytes garble(std::span<const std::uint8_t> bytes, std::size_t offset);
 
-    // Deterministic pseudo-random bytes (xorshift32, seed 0x2545F491, top byte of each step).
+    // Deterministic pseudo-random bytes (xorshift32 from kFloodSeed, top byte of each step).
     static Bytes floodData(std::size_t count);
-
-    // A radio packet reaches a modem whose module address (bytes 4-7) equals the sender's
-    // destination address (bytes 0-3).
-    static bool delivers(const Config &sender, const Config &receiver);
 
 private:
     Reaction onDataBurst(const Bytes &bytes);

@@ -131,35 +131,10 @@ const std::array kOptionTable{
     OptionEntry{"--help", false, [](Options &o, std::string_view) { o.help = true; }},
     OptionEntry{"--baud", true,
                 [](Options &o, std::string_view v) { o.baud = toBaud("--baud", v); }},
-    OptionEntry{"--baud2", true,
-                [](Options &o, std::string_view v) { o.modems[1].baud = toBaud("--baud2", v); }},
-    OptionEntry{"--modems", true,
-                [](Options &o, std::string_view v) {
-                    o.modemCount = static_cast<std::size_t>(toNumber("--modems", v, 1, 2));
-                }},
-    OptionEntry{"--burst-gap", true,
-                [](Options &o, std::string_view v) {
-                    o.burstGap =
-                        Millis(static_cast<Millis::rep>(toNumber("--burst-gap", v, 1, 60000)));
-                }},
-    OptionEntry{
-        "--config", true,
-        [](Options &o, std::string_view v) { o.modems[0].config = toConfig("--config", v); }},
-    OptionEntry{
-        "--config2", true,
-        [](Options &o, std::string_view v) { o.modems[1].config = toConfig("--config2", v); }},
-    OptionEntry{"--config-file", true,
-                [](Options &o, std::string_view v) {
-                    o.modems[0].configFile = toPath("--config-file", v);
-                }},
-    OptionEntry{"--config-file2", true,
-                [](Options &o, std::string_view v) {
-                    o.modems[1].configFile = toPath("--config-file2", v);
-                }},
+    OptionEntry{"--config", true,
+                [](Options &o, std::string_view v) { o.config = toConfig("--config", v); }},
     OptionEntry{"--link", true,
-                [](Options &o, std::string_view v) { o.modems[0].link = toPath("--link", v); }},
-    OptionEntry{"--link2", true,
-                [](Options &o, std::string_view v) { o.modems[1].link = toPath("--link2", v); }},
+                [](Options &o, std::string_view v) { o.link = toPath("--link", v); }},
     OptionEntry{"--log", true,
                 [](Options &o, std::string_view v) { o.logFile = toPath("--log", v); }},
     OptionEntry{"--no-answer", false,
@@ -190,11 +165,6 @@ const std::array kOptionTable{
                     o.faults.hangupAfterRx = toNumber("--hangup-after-rx", v, 1,
                                                       std::numeric_limits<std::uint64_t>::max());
                 }},
-    OptionEntry{"--hangup-at", true,
-                [](Options &o, std::string_view v) { o.hangupAt = toMillis("--hangup-at", v); }},
-    OptionEntry{
-        "--replug-after", true,
-        [](Options &o, std::string_view v) { o.replugAfter = toMillis("--replug-after", v); }},
 };
 
 const OptionEntry &findOption(std::string_view name)
@@ -205,31 +175,6 @@ const OptionEntry &findOption(std::string_view name)
         throw OptionError("unknown option " + quoted(name));
     }
     return *entry;
-}
-
-void requireSecondModem(const Options &options)
-{
-    const auto &second = options.modems[1];
-    const bool used = second.config || second.configFile || second.link || second.baud;
-    if (used && options.modemCount < 2) {
-        throw OptionError("--config2, --config-file2, --link2 and --baud2 need --modems 2");
-    }
-}
-
-void requireDistinct(const std::optional<std::string> &a, const std::optional<std::string> &b,
-                     std::string_view what)
-{
-    if (a && b && *a == *b) {
-        throw OptionError(std::string(what) + ": both modems name " + quoted(*a));
-    }
-}
-
-void validate(const Options &options)
-{
-    requireSecondModem(options);
-    requireDistinct(options.modems[0].link, options.modems[1].link, "--link/--link2");
-    requireDistinct(options.modems[0].configFile, options.modems[1].configFile,
-                    "--config-file/--config-file2");
 }
 
 } // namespace
@@ -266,7 +211,6 @@ Options Options::parse(std::span<const std::string_view> args)
         }
         entry.apply(options, value);
     }
-    validate(options);
     return options;
 }
 
@@ -276,12 +220,8 @@ std::string Options::usage()
 Simulated radio modem on a pseudo-terminal. Prints "DEVICE <path>" when the device appears.
 
   --baud N               modem line rate (default 38400)
-  --modems 1|2           one modem (radio data looped back) or two linked modems
-  --burst-gap MS         idle time that ends a received burst (default 30)
   --config HEX           initial configuration, 24 hex digits (default 7F7F7F7F7F7F7F7F6B001E1E)
-  --config-file FILE     configuration store: loaded if it exists, rewritten on every change
   --link PATH            keep PATH a symlink to the current device
-  --baud2, --config2, --config-file2, --link2   the same for modem 2
   --log FILE             event log with timestamps
   --no-answer            never answer "+++"
   --answer-delay MS      pause before answering (default 5)
@@ -292,11 +232,9 @@ Simulated radio modem on a pseudo-terminal. Prints "DEVICE <path>" when the devi
   --split K:MS[,K:MS...] pause MS after the first K bytes of an answer
   --flood N              answer "+++" with N pseudo-random bytes
   --hangup-after-rx N    unplug once N bytes have been received
-  --hangup-at MS         unplug MS after start
-  --replug-after MS      after an unplug, plug a new device after MS
   --help                 this text
 
-Commands on stdin (prefix "M2 " for modem 2): hangup, plug, send <hex>, flood <N>, config, quit
+Commands on stdin: hangup, plug, flood <N>, config
 )";
 }
 

@@ -17,7 +17,6 @@ namespace modemsim {
 
 namespace {
 
-constexpr std::size_t kPollFixed = 2; // signals, stdin
 constexpr std::size_t kMaxCommandFlood = 1ULL << 30;
 
 std::string_view trim(std::string_view text)
@@ -35,110 +34,51 @@ void complain(std::string_view message)
     std::cerr << "modem-sim: " << message << std::endl;
 }
 
-std::optional<Bytes> parseSend(std::string_view argument)
+ModemSetup setupFrom(const Options &options)
 {
-    auto bytes = hex::parse(argument);
-    if (!bytes || bytes->empty()) {
-        complain("send: expected hex bytes");
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-std::optional<Bytes> parseFlood(std::string_view argument)
-{
-    std::size_t count = 0;
-    const auto *end = argument.data() + argument.size();
-    const auto [ptr, error] = std::from_chars(argument.data(), end, count);
-    if (argument.empty() || error != std::errc{} || ptr != end || count == 0 ||
-        count > kMaxCommandFlood) {
-        complain("flood: expected a byte count");
-        return std::nullopt;
-    }
-    return ModemLogic::floodData(count);
+    return {options.baud, options.config, options.faults, options.link};
 }
 
 } // namespace
 
 Simulator::Simulator(Options options)
     : options_(std::move(options))
-    , start_(Clock::now())
-    , log_(start_, options_.logFile)
-{
-    for (std::size_t i = 0; i < options_.modemCount; ++i) {
-        modems_.push_back(std::make_unique<Modem>(setupFor(i), log_));
-    }
-    if (options_.hangupAt) {
-        hangupAt_ = start_ + *options_.hangupAt;
-    }
-}
-
-ModemSetup Simulator::setupFor(std::size_t index) const
-{
-    const ModemOptions &modem = options_.modems[index];
-    ModemSetup setup;
-    setup.index = index;
-    setup.baud = options_.baudOf(index);
-    setup.burstGap = options_.burstGap;
-    setup.link = modem.link;
-    setup.configFile = modem.configFile;
-    if (index == 0) {
-        setup.faults = options_.faults;
-    }
-    // An explicit --config beats the stored file, which beats the factory default.
-    std::optional<Config> stored;
-    if (modem.configFile) {
-        stored = ConfigFile(*modem.configFile).load();
-    }
-    setup.config = modem.config.value_or(stored.value_or(kDefaultConfig));
-    return setup;
-}
+    , log_(Clock::now(), options_.logFile)
+    , modem_(setupFrom(options_), log_)
+{}
 
 int Simulator::run()
 {
-    for (auto &modem : modems_) {
-        modem->plug(Clock::now());
-    }
+    // What the tests would otherwise have to copy: how bursts are told apart and how floods
+    // are made.
+    std::cout << "BURST-GAP " << kBurstGap.count() << "\nFLOOD-SEED " << std::hex << std::uppercase
+              << kFloodSeed << std::dec << std::endl;
+    modem_.plug(Clock::now());
     while (!quit_) {
         const TimePoint now = Clock::now();
         serviceTimers(now);
-        if (!quit_) {
-            pollOnce(now);
-        }
+        pollOnce(now);
     }
     return 0;
 }
 
 void Simulator::serviceTimers(TimePoint now)
 {
-    if (hangupAt_ && *hangupAt_ <= now) {
-        hangupAt_.reset();
-        hangup(*modems_.front(), now);
+    // With a single modem, radio data comes straight back.
+    for (auto &data : modem_.process(now)) {
+        modem_.transmit(std::move(data), now);
     }
-    for (auto &modem : modems_) {
-        if (!modem->plugged() && modem->replugDue(now)) {
-            plug(*modem, now);
-        }
-        for (auto &data : modem->process(now)) {
-            route(*modem, std::move(data), now);
-        }
-    }
-    for (auto &modem : modems_) {
-        if (modem->plugged() && !modem->flush()) {
-            hangup(*modem, now);
-        }
+    if (modem_.plugged() && !modem_.flush()) {
+        hangup(now);
     }
 }
 
 void Simulator::pollOnce(TimePoint now)
 {
-    std::vector<pollfd> fds;
-    fds.push_back({signals_.fd(), POLLIN, 0});
     // poll() skips negative descriptors, which keeps the indices fixed.
-    fds.push_back({stdinOpen_ ? STDIN_FILENO : -1, POLLIN, 0});
-    for (const auto &modem : modems_) {
-        fds.push_back({modem->fd(), modem->pollEvents(now), 0});
-    }
+    std::array<pollfd, 3> fds{{{signals_.fd(), POLLIN, 0},
+                               {stdinOpen_ ? STDIN_FILENO : -1, POLLIN, 0},
+                               {modem_.fd(), modem_.pollEvents(now), 0}}};
     if (::poll(fds.data(), fds.size(), timeoutMs(now)) < 0) {
         if (errno == EINTR) {
             return;
@@ -149,12 +89,10 @@ void Simulator::pollOnce(TimePoint now)
         quit_ = true;
         return;
     }
-    for (std::size_t i = 0; i < modems_.size(); ++i) {
-        if (fds[kPollFixed + i].revents != 0) {
-            handleDevice(*modems_[i], fds[kPollFixed + i].revents);
-        }
+    if (fds[2].revents != 0) {
+        handleDevice(fds[2].revents);
     }
-    // Stdin last: a command may replace a device whose poll result was just handled.
+    // Stdin last: a command may replace the device whose poll result was just handled.
     if (fds[1].revents != 0) {
         handleStdin();
     }
@@ -162,13 +100,7 @@ void Simulator::pollOnce(TimePoint now)
 
 int Simulator::timeoutMs(TimePoint now) const
 {
-    std::optional<TimePoint> next = hangupAt_;
-    for (const auto &modem : modems_) {
-        const auto deadline = modem->deadline(now);
-        if (deadline && (!next || *deadline < *next)) {
-            next = deadline;
-        }
-    }
+    const std::optional<TimePoint> next = modem_.deadline(now);
     if (!next) {
         return -1;
     }
@@ -180,21 +112,21 @@ int Simulator::timeoutMs(TimePoint now) const
     return static_cast<int>(std::min<Millis::rep>(ms, INT_MAX));
 }
 
-void Simulator::handleDevice(Modem &modem, short revents)
+void Simulator::handleDevice(short revents)
 {
     if ((revents & POLLIN) != 0) {
-        if (modem.receive()) {
-            hangup(modem, Clock::now());
+        if (modem_.receive()) {
+            hangup(Clock::now());
             return;
         }
     } else if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         // Not expected while the simulator holds a slave descriptor; unplug rather than spin.
-        modem.log(Clock::now(), "ERROR", "device reported a hang-up");
-        hangup(modem, Clock::now());
+        modem_.log(Clock::now(), "ERROR", "device reported a hang-up");
+        hangup(Clock::now());
         return;
     }
-    if ((revents & POLLOUT) != 0 && !modem.flush()) {
-        hangup(modem, Clock::now());
+    if ((revents & POLLOUT) != 0 && !modem_.flush()) {
+        hangup(Clock::now());
     }
 }
 
@@ -206,13 +138,13 @@ void Simulator::handleStdin()
         return;
     }
     if (count <= 0) {
-        // Tests may close stdin; the simulator keeps running until quit or a signal.
+        // Tests may close stdin; the simulator keeps running until a signal.
         stdinOpen_ = false;
         runCommand(std::exchange(stdinBuffer_, {}));
         return;
     }
     stdinBuffer_.append(buffer.data(), static_cast<std::size_t>(count));
-    for (auto newline = stdinBuffer_.find('\n'); newline != std::string::npos && !quit_;
+    for (auto newline = stdinBuffer_.find('\n'); newline != std::string::npos;
          newline = stdinBuffer_.find('\n')) {
         const std::string line = stdinBuffer_.substr(0, newline);
         stdinBuffer_.erase(0, newline + 1);
@@ -222,85 +154,55 @@ void Simulator::handleStdin()
 
 void Simulator::runCommand(std::string_view line)
 {
-    std::string_view text = trim(line);
+    const std::string_view text = trim(line);
     if (text.empty()) {
-        return;
-    }
-    std::size_t target = 0;
-    if (text.starts_with("M2 ") || text.starts_with("m2 ")) {
-        target = 1;
-        text = trim(text.substr(3));
-    }
-    if (target >= modems_.size()) {
-        complain("there is no modem 2 (start with --modems 2)");
         return;
     }
     const auto space = text.find(' ');
     const auto command = text.substr(0, space);
     const auto argument = space == std::string_view::npos ? "" : trim(text.substr(space + 1));
-    runModemCommand(*modems_[target], command, argument);
-}
-
-void Simulator::runModemCommand(Modem &modem, std::string_view command, std::string_view argument)
-{
     const TimePoint now = Clock::now();
-    if (command == "quit") {
-        quit_ = true;
-    } else if (command == "hangup") {
-        hangup(modem, now);
+    if (command == "hangup") {
+        hangup(now);
     } else if (command == "plug") {
-        if (!modem.plugged()) {
-            plug(modem, now);
-        }
-    } else if (command == "send") {
-        transmitCommand(modem, parseSend(argument));
+        plug(now);
     } else if (command == "flood") {
-        transmitCommand(modem, parseFlood(argument));
+        flood(argument);
     } else if (command == "config") {
-        std::cout << (modem.index() == 0 ? "CONFIG " : "CONFIG2 ") << hex::format(modem.config())
-                  << std::endl;
+        std::cout << "CONFIG " << hex::format(modem_.config()) << std::endl;
     } else {
         complain("unknown command '" + std::string(command) +
-                 "' (hangup, plug, send <hex>, flood <N>, config, quit)");
+                 "' (hangup, plug, flood <N>, config)");
     }
 }
 
-void Simulator::transmitCommand(Modem &modem, std::optional<Bytes> bytes)
+void Simulator::flood(std::string_view argument)
 {
-    if (bytes && !modem.transmit(std::move(*bytes), Clock::now())) {
+    std::size_t count = 0;
+    const auto *end = argument.data() + argument.size();
+    const auto [ptr, error] = std::from_chars(argument.data(), end, count);
+    if (argument.empty() || error != std::errc{} || ptr != end || count == 0 ||
+        count > kMaxCommandFlood) {
+        complain("flood: expected a byte count");
+        return;
+    }
+    if (!modem_.transmit(ModemLogic::floodData(count), Clock::now())) {
         complain("the modem is unplugged");
     }
 }
 
-void Simulator::route(Modem &from, Bytes data, TimePoint now)
+void Simulator::hangup(TimePoint now)
 {
-    if (modems_.size() == 1) {
-        from.transmit(std::move(data), now);
-        return;
-    }
-    Modem &to = *modems_[1 - from.index()];
-    if (!ModemLogic::delivers(from.config(), to.config()) || !to.plugged()) {
-        from.log(now, "DROP", hex::format(data));
-        return;
-    }
-    to.transmit(std::move(data), now);
+    modem_.hangup(now);
 }
 
-void Simulator::hangup(Modem &modem, TimePoint now)
+void Simulator::plug(TimePoint now)
 {
-    if (!modem.plugged()) {
+    if (modem_.plugged()) {
         return;
     }
-    modem.hangup(now);
-    if (options_.replugAfter) {
-        modem.scheduleReplug(now + *options_.replugAfter);
-    }
-}
-
-void Simulator::plug(Modem &modem, TimePoint now)
-{
     try {
-        modem.plug(now);
+        modem_.plug(now);
     } catch (const std::exception &error) {
         complain(std::string("plug failed: ") + error.what());
     }

@@ -21,4 +21,9 @@ using Clock = std::chrono::steady_clock;
 using TimePoint = Clock::time_point;
 using Millis = std::chrono::milliseconds;
 
+// Idle time that ends a received burst.
+inline constexpr Millis kBurstGap{30};
+// Seed of the flood generator (xorshift32, top byte of the state after each step).
+inline constexpr std::uint32_t kFloodSeed = 0x2545F491;
+
 } // namespace modemsim

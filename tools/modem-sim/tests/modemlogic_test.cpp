@@ -253,16 +253,5 @@ TEST(ModemLogic, GarbleChangesEveryByteDeterministically)
     EXPECT_EQ(parts, garbled);
 }
 
-TEST(ModemLogic, RadioReachesOnlyTheAddressedModule)
-{
-    const Config sender{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x6B, 0, 0x1E, 0x1E};
-    const Config addressed{0, 0, 0, 0, 0x11, 0x22, 0x33, 0x44, 0x6B, 0, 0x1E, 0x1E};
-    const Config other{0, 0, 0, 0, 0x11, 0x22, 0x33, 0x45, 0x6B, 0, 0x1E, 0x1E};
-    EXPECT_TRUE(ModemLogic::delivers(sender, addressed));
-    EXPECT_FALSE(ModemLogic::delivers(sender, other));
-    EXPECT_FALSE(ModemLogic::delivers(addressed, sender));
-    EXPECT_TRUE(ModemLogic::delivers(kDefaultConfig, kDefaultConfig));
-}
-
 } // namespace
 } // namespace modemsim

@@ -15,10 +15,9 @@ Options parse(std::vector<std::string_view> args)
 TEST(Options, Defaults)
 {
     const Options options = parse({});
-    EXPECT_EQ(options.modemCount, 1U);
-    EXPECT_EQ(options.baudOf(0), 38400U);
-    EXPECT_EQ(options.burstGap, Millis(30));
-    EXPECT_FALSE(options.modems[0].config);
+    EXPECT_EQ(options.baud, 38400U);
+    EXPECT_EQ(options.config, kDefaultConfig);
+    EXPECT_FALSE(options.link);
     EXPECT_TRUE(options.faults.answer);
     EXPECT_EQ(options.faults.answerDelay, Millis(5));
     EXPECT_EQ(options.faults.answerLength, 12U);
@@ -30,22 +29,9 @@ TEST(Options, ParsesEveryOption)
 {
     const Options options = parse({"--baud",
                                    "256000",
-                                   "--modems=2",
-                                   "--baud2",
-                                   "9600",
-                                   "--burst-gap",
-                                   "50",
                                    "--config",
                                    "01 02 03 04 05 06 07 08 09 0a 0B 0c",
-                                   "--config2=0102030405060708090A0B0C",
-                                   "--config-file",
-                                   "/tmp/a",
-                                   "--config-file2",
-                                   "/tmp/b",
-                                   "--link",
-                                   "/tmp/l1",
-                                   "--link2",
-                                   "/tmp/l2",
+                                   "--link=/tmp/l1",
                                    "--log",
                                    "/tmp/log",
                                    "--no-answer",
@@ -59,22 +45,13 @@ TEST(Options, ParsesEveryOption)
                                    "1048576",
                                    "--hangup-after-rx",
                                    "7",
-                                   "--hangup-at",
-                                   "1500",
-                                   "--replug-after",
-                                   "250",
                                    "--clamp",
                                    "power=0-3",
                                    "--refuse=4=16-32"});
-    EXPECT_EQ(options.baudOf(0), 256000U);
-    EXPECT_EQ(options.baudOf(1), 9600U);
-    EXPECT_EQ(options.modemCount, 2U);
-    EXPECT_EQ(options.burstGap, Millis(50));
+    EXPECT_EQ(options.baud, 256000U);
     const Config expected{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    EXPECT_EQ(options.modems[0].config, expected);
-    EXPECT_EQ(options.modems[1].config, expected);
-    EXPECT_EQ(options.modems[0].configFile, "/tmp/a");
-    EXPECT_EQ(options.modems[1].link, "/tmp/l2");
+    EXPECT_EQ(options.config, expected);
+    EXPECT_EQ(options.link, "/tmp/l1");
     EXPECT_EQ(options.logFile, "/tmp/log");
     EXPECT_FALSE(options.faults.answer);
     EXPECT_EQ(options.faults.answerDelay, Millis(0));
@@ -84,8 +61,6 @@ TEST(Options, ParsesEveryOption)
     EXPECT_EQ(options.faults.splits[1].gap, Millis(100));
     EXPECT_EQ(options.faults.flood, 1048576U);
     EXPECT_EQ(options.faults.hangupAfterRx, 7U);
-    EXPECT_EQ(options.hangupAt, Millis(1500));
-    EXPECT_EQ(options.replugAfter, Millis(250));
     ASSERT_EQ(options.faults.limits.size(), 2U);
     EXPECT_EQ(options.faults.limits[0].byte, 9U);
     EXPECT_EQ(options.faults.limits[0].high, 3U);
@@ -104,15 +79,12 @@ TEST(Options, RejectsBadValues)
         {"--baud", "38400x"},
         {"--baud", "-1"},
         {"--baud", ""},
-        {"--modems", "3"},
-        {"--burst-gap", "0"},
         {"--config", "7F7F7F7F7F7F7F7F6B001E1"},
         {"--config", "7F7F7F7F7F7F7F7F6B001E1E00"},
         {"--config", "7F7F7F7F7F7F7F7F6B001E1G"},
         {"--config", "7 F7F7F7F7F7F7F7F6B001E1E"},
-        {"--config2", "7F7F7F7F7F7F7F7F6B001E1E"},
-        {"--link2", "/tmp/x"},
-        {"--modems", "2", "--link", "/tmp/x", "--link2", "/tmp/x"},
+        {"--burst-gap", "30"},
+        {"--link", ""},
         {"--no-answer=1"},
         {"--answer-delay", "soon"},
         {"--split", "4"},

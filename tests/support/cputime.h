@@ -1,0 +1,6 @@
+#pragma once
+
+#include <chrono>
+
+// User and system processor time of this process so far.
+std::chrono::duration<double> cpuTime();
