@@ -186,8 +186,7 @@ QString MSComm::input()
 
 QString MSComm::inputWaiting()
 {
-    const QString waitingText =
-        QString::fromLatin1(QByteArrayView(m_received).sliced(m_readPos));
+    const QString waitingText = QString::fromLatin1(QByteArrayView(m_received).sliced(m_readPos));
     m_received.clear();
     m_readPos = 0;
     return waitingText;
