@@ -8,9 +8,17 @@ PortMap::PortMap(const SettingsStore &store)
 
 QString PortMap::device(int portNumber) const
 {
+    const auto runMapping = m_runMappings.constFind(portNumber);
+    if (runMapping != m_runMappings.cend())
+        return *runMapping;
     const QString mapped =
         m_store.read(QStringLiteral("Ports"), QString::number(portNumber), QString()).trimmed();
     return mapped.isEmpty() ? defaultDevice(portNumber) : mapped;
+}
+
+void PortMap::mapForThisRun(int portNumber, const QString &device)
+{
+    m_runMappings.insert(portNumber, device);
 }
 
 QString PortMap::defaultDevice(int portNumber)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 class SettingsStore;
@@ -14,8 +15,13 @@ public:
 
     QString device(int portNumber) const;
 
+    // Maps a number to a device for this run only, over the settings store;
+    // nothing is saved. A front end given a device path opens it this way.
+    void mapForThisRun(int portNumber, const QString &device);
+
     static QString defaultDevice(int portNumber);
 
 private:
     const SettingsStore &m_store;
+    QHash<int, QString> m_runMappings;
 };

@@ -1,0 +1,164 @@
+#include "clirunner.h"
+
+#include "cliarguments.h"
+#include "clihelp.h"
+#include "climodem.h"
+#include "exitcode.h"
+#include "interruptwatcher.h"
+
+#include "platform/portmap.h"
+#include "platform/settingsstore.h"
+
+#include <QFile>
+
+using Command = CliRequest::Command;
+
+namespace {
+const QString kProgram = QStringLiteral("miran-cli");
+// The number a --device path is opened under; it is mapped for this run only.
+constexpr int kDevicePort = 1;
+// A configuration file is a few hundred bytes; anything far larger is not one.
+constexpr qint64 kLargestFromFile = 64 * 1024;
+} // namespace
+
+CliRunner::CliRunner(QTextStream &out, QTextStream &err, InterruptWatcher &interrupts)
+    : m_out(out)
+    , m_err(err)
+    , m_interrupts(interrupts)
+{}
+
+int CliRunner::run(const QStringList &arguments)
+{
+    const CliArguments::Result parsed = CliArguments::parse(arguments);
+    const CliRequest &request = parsed.request;
+    if (!parsed.error.isEmpty())
+        return usageError(request, parsed.error);
+    switch (request.command) {
+    case Command::Help:
+        m_out << CliHelp::text(request.helpTopic);
+        return ExitCode::Success;
+    case Command::Version:
+        m_out << CliHelp::version() << '\n';
+        return ExitCode::Success;
+    case Command::Ports:
+        return ports(request);
+    case Command::Read:
+        return read(request);
+    case Command::Write:
+        return write(request);
+    case Command::Find:
+        return find(request);
+    }
+    return ExitCode::Usage;
+}
+
+int CliRunner::usageError(const CliRequest &request, const QString &error)
+{
+    const QString command = CliArguments::commandName(request.command);
+    m_err << kProgram << ": " << error << '\n'
+          << "Try '" << kProgram << (command.isEmpty() ? QString() : QLatin1Char(' ') + command)
+          << " --help'.\n";
+    return ExitCode::Usage;
+}
+
+int CliRunner::read(const CliRequest &request)
+{
+    SettingsStore settings;
+    PortMap portMap(settings);
+    CliModem modem(portMap, commPortFor(request, portMap), request.baud);
+    watchInterrupts(modem);
+    const CliModem::Outcome outcome = modem.read();
+    report(outcome.messages);
+    if (outcome.config)
+        print(*outcome.config, request.json);
+    return outcome.exitCode;
+}
+
+int CliRunner::write(const CliRequest &request)
+{
+    // Everything that can be wrong with the values is found before the port
+    // opens.
+    std::optional<ModemConfig> from;
+    if (!request.fromFile.isEmpty()) {
+        QString error;
+        from = loadFrom(request.fromFile, error);
+        if (!from)
+            return usageError(request,
+                              QStringLiteral("--from %1: %2.").arg(request.fromFile, error));
+    }
+
+    SettingsStore settings;
+    PortMap portMap(settings);
+    CliModem modem(portMap, commPortFor(request, portMap), request.baud);
+    watchInterrupts(modem);
+    const CliModem::Outcome current = modem.read();
+    report(current.messages);
+    if (current.exitCode != ExitCode::Success)
+        return current.exitCode;
+
+    const ModemConfig wanted = from.value_or(*current.config).withEdits(request.edits);
+    const CliModem::Outcome written = modem.write(wanted);
+    report(written.messages);
+    if (written.config)
+        print(*written.config, false);
+    return written.exitCode;
+}
+
+int CliRunner::ports(const CliRequest &request)
+{
+    Q_UNUSED(request);
+    report({QStringLiteral("listing ports is not built yet")});
+    return ExitCode::Usage;
+}
+
+int CliRunner::find(const CliRequest &request)
+{
+    Q_UNUSED(request);
+    report({QStringLiteral("find is not built yet")});
+    return ExitCode::Usage;
+}
+
+int CliRunner::commPortFor(const CliRequest &request, PortMap &portMap)
+{
+    if (request.device.isEmpty())
+        return request.comm;
+    portMap.mapForThisRun(kDevicePort, request.device);
+    return kDevicePort;
+}
+
+std::optional<ModemConfig> CliRunner::loadFrom(const QString &file, QString &error) const
+{
+    QFile input;
+    const bool opened = file == QLatin1String("-")
+                            ? input.open(stdin, QIODevice::ReadOnly)
+                            : (input.setFileName(file), input.open(QIODevice::ReadOnly));
+    if (!opened) {
+        error = input.errorString();
+        return std::nullopt;
+    }
+    const QByteArray content = input.read(kLargestFromFile + 1);
+    if (content.size() > kLargestFromFile) {
+        error = QStringLiteral("it is too large to be a configuration");
+        return std::nullopt;
+    }
+    return ModemConfig::fromJson(content, error);
+}
+
+void CliRunner::watchInterrupts(CliModem &modem)
+{
+    QObject::connect(&m_interrupts, &InterruptWatcher::interrupted, &modem,
+                     [&modem](int signalNumber) { modem.interrupt(signalNumber); });
+}
+
+void CliRunner::report(const QStringList &messages)
+{
+    for (const QString &message : messages)
+        m_err << kProgram << ": " << message << '\n';
+    m_err.flush();
+}
+
+void CliRunner::print(const ModemConfig &config, bool json)
+{
+    m_out << (json ? config.toJson() + QLatin1Char('\n') : config.toText());
+    m_out.flush();
+}
