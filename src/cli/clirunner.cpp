@@ -122,7 +122,7 @@ int CliRunner::commPortFor(const CliRequest &request, PortMap &portMap)
 {
     if (request.device.isEmpty())
         return request.comm;
-    portMap.mapForThisRun(kDevicePort, request.device);
+    portMap.stand(kDevicePort, request.device);
     return kDevicePort;
 }
 

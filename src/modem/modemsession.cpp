@@ -10,6 +10,7 @@
 #include "platform/failure.h"
 #include "platform/timer.h"
 #include "replydecoder.h"
+#include "setconfirmation.h"
 #include "terminal/addressentry.h"
 
 #include <QScopeGuard>
@@ -56,7 +57,7 @@ ModemSession::ModemSession(const Platform &platform, ModemView &view, QObject *p
     , m_clock(platform.clock)
     , m_pump(platform.pump)
     , m_timer1(platform.timer)
-    , m_view(view)
+    , m_view(&view)
 {
     connect(&m_comm, &CommControl::OnComm, this, [this] { guard([this] { MSComm1_OnComm(); }); });
     connect(&m_comm, &CommControl::portLost, this, [this](const QString &description) {
@@ -73,7 +74,7 @@ void ModemSession::guard(const std::function<void()> &handler)
     try {
         handler();
     } catch (const std::exception &failure) {
-        m_view.setBusyPointer(false);
+        m_view->setBusyPointer(false);
         m_dialogs.messageBox(QStringLiteral("Error: ") + describeFailure(failure),
                              QStringLiteral("Error"));
     }
@@ -146,7 +147,7 @@ bool ModemSession::Combo4_Click(const QString &address)
         return false;
     const auto pieces = AddressEntry::pieces(address);
     for (size_t i = 0; i < pieces.size(); ++i)
-        m_view.setFieldText(static_cast<int>(i), pieces[i]);
+        m_view->setFieldText(static_cast<int>(i), pieces[i]);
     TermEcho = false;
     // Echo comes back on also when the write fails.
     const auto echoOn = qScopeGuard([this] { TermEcho = true; });
@@ -173,10 +174,11 @@ void ModemSession::MSComm1_OnComm()
     if (chunk.isEmpty())
         return;
     if (TermEcho)
-        m_view.echoReceived(chunk);
+        m_view->echoReceived(chunk);
     RxBuffer.advance();
     m_timer1.start(kQuietTime);
     NoReply = false;
+    m_received += chunk.size();
 }
 
 void ModemSession::Timer1_Timer()
@@ -185,7 +187,7 @@ void ModemSession::Timer1_Timer()
     try {
         if (ReadPending)
             decodingPass();
-        m_view.setBytesReceived(QString::number(characters));
+        m_view->setBytesReceived(QString::number(characters));
         RxBuffer.resetCount();
         m_timer1.stop();
     } catch (const std::exception &failure) {
@@ -199,9 +201,9 @@ void ModemSession::Timer1_Timer()
 
 void ModemSession::portLost(const QString &description)
 {
-    m_view.setConnectCaption(QStringLiteral("Connect"));
+    m_view->setConnectCaption(QStringLiteral("Connect"));
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
-    m_view.setStatusText(QStringLiteral("Error!! ") + description);
+    m_view->setStatusText(QStringLiteral("Error!! ") + description);
 }
 
 // --- Port connection --------------------------------------------------------
@@ -224,9 +226,9 @@ void ModemSession::OpenComms()
 
 void ModemSession::openPort()
 {
-    m_view.setBusyPointer(true);
-    m_view.setStatusText(QStringLiteral("Connecting..."));
-    m_comm.setSettings(m_view.baudRateText().trimmed() + QStringLiteral(",n,8,1"));
+    m_view->setBusyPointer(true);
+    m_view->setStatusText(QStringLiteral("Connecting..."));
+    m_comm.setSettings(m_view->baudRateText().trimmed() + QStringLiteral(",n,8,1"));
     setButtonsEnabled({Button::Command1, Button::Command2, Button::Command3, Button::Command4,
                        Button::Command5, Button::Command6},
                       false);
@@ -234,36 +236,36 @@ void ModemSession::openPort()
     if (m_comm.portOpen())
         m_comm.setPortOpen(false);
     m_comm.setPortOpen(true);
-    m_view.setConnectCaption(QStringLiteral("Disconnect"));
+    m_view->setConnectCaption(QStringLiteral("Disconnect"));
     setButtonsEnabled(
         {Button::Command1, Button::Command3, Button::Command4, Button::Command5, Button::Command6},
         true);
-    m_view.setStatusText(QStringLiteral("Connected to COMM ") + PortSetting);
-    m_view.setBusyPointer(false);
+    m_view->setStatusText(QStringLiteral("Connected to COMM ") + PortSetting);
+    m_view->setBusyPointer(false);
 }
 
 void ModemSession::openFailed(int number, const QString &description)
 {
-    m_view.setBusyPointer(false);
+    m_view->setBusyPointer(false);
     if (number == FailureNumber::InvalidPortNumber) {
-        m_view.showTerminalPage();
+        m_view->showTerminalPage();
         m_dialogs.messageBox(QStringLiteral("Please select a valid comms port"),
                              Application::title());
-        m_view.setStatusText(QStringLiteral("Invalid port"));
+        m_view->setStatusText(QStringLiteral("Invalid port"));
         return;
     }
     m_dialogs.messageBox(QStringLiteral("Error: ") + description, QStringLiteral("Error"));
-    m_view.setStatusText(QStringLiteral("Error!! ") + description);
+    m_view->setStatusText(QStringLiteral("Error!! ") + description);
 }
 
 void ModemSession::CloseComms()
 {
     if (m_comm.portOpen()) {
         m_comm.setPortOpen(false);
-        m_view.setConnectCaption(QStringLiteral("Connect"));
+        m_view->setConnectCaption(QStringLiteral("Connect"));
     }
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
-    m_view.setStatusText(QStringLiteral("Disconnected"));
+    m_view->setStatusText(QStringLiteral("Disconnected"));
 }
 
 // --- Command mode -----------------------------------------------------------
@@ -293,13 +295,13 @@ void ModemSession::DelaySeconds(std::chrono::duration<double> interval)
 
 void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*send)())
 {
-    m_view.setBusyPointer(true);
-    const QString saved = m_view.statusText();
-    m_view.setStatusText(progress);
+    m_view->setBusyPointer(true);
+    const QString saved = m_view->statusText();
+    m_view->setStatusText(progress);
     // The status and the pointer come back also when the write fails.
     const auto restore = qScopeGuard([this, &saved] {
-        m_view.setStatusText(saved);
-        m_view.setBusyPointer(false);
+        m_view->setStatusText(saved);
+        m_view->setBusyPointer(false);
     });
     (this->*send)();
 }
@@ -309,12 +311,14 @@ void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*
 void ModemSession::readBack()
 {
     const ExchangeScope exchange(*this);
-    m_view.setBusyPointer(true);
-    const auto restorePointer = qScopeGuard([this] { m_view.setBusyPointer(false); });
+    // Only the read-back right after a Set confirms it.
+    m_confirmPending = std::exchange(m_readBackConfirms, false) && !m_sentPacket.isEmpty();
+    m_view->setBusyPointer(true);
+    const auto restorePointer = qScopeGuard([this] { m_view->setBusyPointer(false); });
 
     showFields(QStringLiteral("??"));
-    m_view.setBytesReceived(QStringLiteral("0"));
-    m_view.setStatusText(QStringLiteral("Requesting Configuration..."));
+    m_view->setBytesReceived(QStringLiteral("0"));
+    m_view->setStatusText(QStringLiteral("Requesting Configuration..."));
     NoReply = true;
     ReadPending = true;
 
@@ -322,7 +326,7 @@ void ModemSession::readBack()
     DelaySeconds(kReplyWindow);
     CloseATMode();
 
-    m_view.setStatusText(
+    m_view->setStatusText(
         NoReply ? QStringLiteral("No Response from Modem. Check Comms Port & Baud rate")
                 : QStringLiteral("Request Complete"));
 }
@@ -331,10 +335,21 @@ void ModemSession::decodingPass()
 {
     const auto texts = ReplyDecoder::decode(RxBuffer);
     for (size_t i = 0; i < texts.size(); ++i)
-        m_view.setFieldText(static_cast<int>(i), texts[i]);
+        m_view->setFieldText(static_cast<int>(i), texts[i]);
     if (m_comm.portOpen())
-        m_view.setButtonEnabled(Button::Command2, true);
+        m_view->setButtonEnabled(Button::Command2, true);
     ReadPending = false;
+    if (std::exchange(m_confirmPending, false))
+        confirmSet(texts);
+}
+
+void ModemSession::confirmSet(const std::array<QString, ModemView::kFieldCount> &decoded)
+{
+    const auto differences = SetConfirmation::differences(m_sentPacket, decoded);
+    if (differences.isEmpty())
+        return;
+    m_view->markNotTaken(differences);
+    m_view->setStatusText(m_view->statusText() + SetConfirmation::statusSuffix(differences.size()));
 }
 
 // --- Write ------------------------------------------------------------------
@@ -342,11 +357,12 @@ void ModemSession::decodingPass()
 void ModemSession::writeConfiguration()
 {
     const ExchangeScope exchange(*this);
-    m_view.setBusyPointer(true);
-    const auto restorePointer = qScopeGuard([this] { m_view.setBusyPointer(false); });
+    m_view->setBusyPointer(true);
+    const auto restorePointer = qScopeGuard([this] { m_view->setBusyPointer(false); });
 
-    m_view.setStatusText(QStringLiteral("Sending Configuration..."));
+    m_view->setStatusText(QStringLiteral("Sending Configuration..."));
     ReadPending = false;
+    m_sentPacket.clear();
     EnterATMode();
     DelaySeconds(kAfterEntry);
     SendConfigPacket();
@@ -354,7 +370,8 @@ void ModemSession::writeConfiguration()
     CloseATMode();
     ReadPending = true;
     DelaySeconds(kAfterExit);
-    m_view.setStatusText(QStringLiteral("Send Complete"));
+    m_view->setStatusText(QStringLiteral("Send Complete"));
+    m_readBackConfirms = true;
     readBack();
 }
 
@@ -362,7 +379,7 @@ void ModemSession::SendConfigPacket()
 {
     ConfigPacket::FieldTexts texts;
     for (size_t i = 0; i < texts.size(); ++i)
-        texts[i] = m_view.fieldText(static_cast<int>(i));
+        texts[i] = m_view->fieldText(static_cast<int>(i));
     try {
         const ConfigPacket::Result result = ConfigPacket::build(texts);
         if (result.status == ConfigPacket::Status::IncorrectValue) {
@@ -370,6 +387,7 @@ void ModemSession::SendConfigPacket()
             return;
         }
         m_comm.setOutput(result.packet);
+        m_sentPacket = result.packet;
     } catch (const Failure &failure) {
         if (failure.number() == FailureNumber::TypeMismatch)
             m_dialogs.messageBox(QStringLiteral("Invalid input (00-FF)"),
@@ -380,16 +398,59 @@ void ModemSession::SendConfigPacket()
     }
 }
 
+// --- Scan -------------------------------------------------------------------
+
+std::optional<qint64> ModemSession::probe(ModemView &scratch)
+{
+    if (exchangeRunning())
+        return std::nullopt;
+    const ExchangeScope exchange(*this);
+    ModemView *const own = std::exchange(m_view, &scratch);
+    const bool readPending = ReadPending;
+    const bool noReply = NoReply;
+    const qint64 before = m_received;
+    // The window sees nothing of the try, and no decode it did not ask for.
+    const auto restore = qScopeGuard([this, own, readPending, noReply] {
+        if (m_comm.portOpen())
+            m_comm.setPortOpen(false);
+        m_timer1.stop();
+        RxBuffer.resetCount();
+        ReadPending = readPending;
+        NoReply = noReply;
+        m_view = own;
+    });
+    bool ended = false;
+    const QMetaObject::Connection connection =
+        connect(this, &ModemSession::replyEnded, this, [&ended] { ended = true; });
+    const auto disconnectAtEnd = qScopeGuard([&connection] { disconnect(connection); });
+    openPort();
+    readBack();
+    if (m_received > before)
+        waitForReplyEnd(ended);
+    // "---" stands apart from the next try's "+++" on the line.
+    DelaySeconds(kProbeSettle);
+    return m_received - before;
+}
+
+void ModemSession::waitForReplyEnd(const bool &ended)
+{
+    // A reply still arriving when the read-back returned ends at its quiet
+    // time; one that never stops is cut off.
+    const double end = m_clock.seconds() + std::chrono::duration<double>(kProbeReplyLimit).count();
+    while (!ended && m_clock.seconds() < end)
+        m_pump.processEvents(kQuietTime);
+}
+
 // --- Helpers ----------------------------------------------------------------
 
 void ModemSession::showFields(const QString &text)
 {
     for (int field = 0; field < ModemView::kFieldCount; ++field)
-        m_view.setFieldText(field, text);
+        m_view->setFieldText(field, text);
 }
 
 void ModemSession::setButtonsEnabled(std::initializer_list<Button> buttons, bool enabled)
 {
     for (const Button button : buttons)
-        m_view.setButtonEnabled(button, enabled);
+        m_view->setButtonEnabled(button, enabled);
 }

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class Clock;
 class CommControl;
@@ -43,6 +44,10 @@ public:
     static constexpr std::chrono::milliseconds kAfterEntry{200};
     static constexpr std::chrono::milliseconds kAfterPacket{200};
     static constexpr std::chrono::milliseconds kAfterExit{500};
+    // How long a try of a scan waits past the read-back for a reply to end.
+    static constexpr std::chrono::milliseconds kProbeReplyLimit{300};
+    // The pause at the end of a try, before the port closes.
+    static constexpr std::chrono::milliseconds kProbeSettle{50};
 
     ModemSession(const Platform &platform, ModemView &view, QObject *parent = nullptr);
 
@@ -62,6 +67,15 @@ public:
     bool Combo4_Click(const QString &address);
     // One typed character, sent while the port is open; never refused.
     void Text14_KeyPress(int keyAscii);
+
+    // One try of a modem scan, an exchange of its own: opens the port in
+    // force at scratch.baudRateText(), runs the read-back, waits for the
+    // reply's quiet time when something answered (at most kProbeReplyLimit),
+    // and closes the port. Everything it shows goes to scratch, not to the
+    // session's view; the pending decode is as it was afterwards. A failed
+    // open throws its Failure. Returns the characters received, or nullopt
+    // when refused because an exchange runs.
+    std::optional<qint64> probe(ModemView &scratch);
 
     bool exchangeRunning() const { return m_exchangeDepth > 0; }
     bool portOpen() const;
@@ -108,6 +122,9 @@ private:
     void writeConfiguration();
     void SendConfigPacket();
 
+    void confirmSet(const std::array<QString, ModemView::kFieldCount> &decoded);
+    void waitForReplyEnd(const bool &ended);
+
     void showFields(const QString &text);
     void setButtonsEnabled(std::initializer_list<ModemView::Button> buttons, bool enabled);
 
@@ -116,7 +133,8 @@ private:
     const Clock &m_clock;
     EventPump &m_pump;
     Timer &m_timer1;
-    ModemView &m_view;
+    // The window's view; a scan's try reports to its own view instead.
+    ModemView *m_view;
 
     // Received characters of the current reply, one per slot; its write index
     // is RxCount.
@@ -130,4 +148,12 @@ private:
     bool TermEcho = true;
     QString PortSetting;
     int m_exchangeDepth = 0;
+    // Characters received since the session began; never wraps in practice.
+    qint64 m_received = 0;
+    // The packet the last Set wrote, kept until the read-back after it
+    // decodes or another read-back starts.
+    QString m_sentPacket;
+    bool m_confirmPending = false;
+    // The next read-back is the one after a Set.
+    bool m_readBackConfirms = false;
 };

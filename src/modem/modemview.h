@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // What the modem session shows and reads in its window, and no more: the
@@ -22,6 +23,18 @@ public:
 
     static constexpr int kFieldCount = 12;
 
+    // A field whose value the modem reports otherwise than a Set sent it,
+    // both values in the field's own form ("7E", "5"); reported is empty when
+    // the reply did not reach the field.
+    struct Difference
+    {
+        int field = 0;
+        QString sent;
+        QString reported;
+
+        bool operator==(const Difference &) const = default;
+    };
+
     virtual ~ModemView() = default;
 
     // Text1 to Text12, in packet order (0 to 11).
@@ -43,4 +56,9 @@ public:
     virtual QString baudRateText() const = 0;
     // Brings the Terminal page to the front.
     virtual void showTerminalPage() = 0;
+    // After the read-back that follows a Set decoded: the fields the modem did
+    // not take, right after their texts were set. Never called for a Set the
+    // modem took entirely. A view without marks ignores it: the status text
+    // already gives the count.
+    virtual void markNotTaken(const QList<Difference> &differences) { Q_UNUSED(differences); }
 };

@@ -2,23 +2,45 @@
 
 #include "settingsstore.h"
 
+namespace {
+const QString kPorts = QStringLiteral("Ports");
+} // namespace
+
 PortMap::PortMap(const SettingsStore &store)
     : m_store(store)
 {}
 
 QString PortMap::device(int portNumber) const
 {
-    const auto runMapping = m_runMappings.constFind(portNumber);
-    if (runMapping != m_runMappings.cend())
-        return *runMapping;
-    const QString mapped =
-        m_store.read(QStringLiteral("Ports"), QString::number(portNumber), QString()).trimmed();
+    const auto standIn = m_standIns.constFind(portNumber);
+    if (standIn != m_standIns.cend())
+        return *standIn;
+    const QString mapped = m_store.read(kPorts, QString::number(portNumber), QString()).trimmed();
     return mapped.isEmpty() ? defaultDevice(portNumber) : mapped;
 }
 
-void PortMap::mapForThisRun(int portNumber, const QString &device)
+void PortMap::stand(int portNumber, const QString &device)
 {
-    m_runMappings.insert(portNumber, device);
+    m_standIns.insert(portNumber, device);
+}
+
+void PortMap::release(int portNumber)
+{
+    m_standIns.remove(portNumber);
+}
+
+int PortMap::numberOf(const QString &device, int first, int last) const
+{
+    for (int number = first; number <= last; ++number) {
+        if (this->device(number) == device)
+            return number;
+    }
+    return 0;
+}
+
+void PortMap::assign(SettingsStore &store, int portNumber, const QString &device)
+{
+    store.write(kPorts, QString::number(portNumber), device);
 }
 
 QString PortMap::defaultDevice(int portNumber)

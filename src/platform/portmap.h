@@ -15,13 +15,20 @@ public:
 
     QString device(int portNumber) const;
 
-    // Maps a number to a device for this run only, over the settings store;
-    // nothing is saved. A front end given a device path opens it this way.
-    void mapForThisRun(int portNumber, const QString &device);
+    // Maps the number to a device in memory only, ahead of the store, until
+    // released: a scan tries a device without remapping the user's port.
+    void stand(int portNumber, const QString &device);
+    void release(int portNumber);
+
+    // The lowest number from first to last that maps to this device, or 0.
+    int numberOf(const QString &device, int first, int last) const;
+
+    // Writes the number's device into the store's "Ports" section.
+    static void assign(SettingsStore &store, int portNumber, const QString &device);
 
     static QString defaultDevice(int portNumber);
 
 private:
     const SettingsStore &m_store;
-    QHash<int, QString> m_runMappings;
+    QHash<int, QString> m_standIns;
 };
