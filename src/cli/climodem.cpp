@@ -8,12 +8,23 @@ namespace {
 const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
 } // namespace
 
-CliModem::CliModem(const PortMap &portMap, int commPort, qint32 baudRate, QObject *parent)
+const QStringList &CliModem::baudRates()
+{
+    static const QStringList rates{QStringLiteral("2400"),   QStringLiteral("4800"),
+                                   QStringLiteral("9600"),   QStringLiteral("14400"),
+                                   QStringLiteral("19200"),  QStringLiteral("28800"),
+                                   QStringLiteral("38400"),  QStringLiteral("56000"),
+                                   QStringLiteral("128000"), QStringLiteral("256000")};
+    return rates;
+}
+
+CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent)
     : QObject(parent)
     , m_serial(portMap)
     , m_comm(m_serial)
     , m_view(baudRate)
     , m_session({m_comm, m_dialogs, m_clock, m_pump, m_timer}, m_view)
+    , m_scan(m_session, portMap)
 {
     // The window's start-up pass shows "??" in its fields; here the fields
     // start so, and that pass must not take the first reply's decoding.
@@ -60,11 +71,29 @@ CliModem::Outcome CliModem::write(const ModemConfig &config)
     return outcome;
 }
 
+ModemScan::Outcome CliModem::find(const QStringList &devices, const QStringList &rates,
+                                  const std::function<void(const QString &)> &progress)
+{
+    const QMetaObject::Connection connection =
+        connect(&m_scan, &ModemScan::trying, this,
+                [&progress](const QString &device, const QString &rate, int attempt, int attempts) {
+                    progress(QStringLiteral("trying %1 at %2 baud (%3 of %4)")
+                                 .arg(device, rate)
+                                 .arg(attempt)
+                                 .arg(attempts));
+                });
+    ModemScan::Outcome outcome = m_scan.run(devices, rates);
+    disconnect(connection);
+    m_dialogs.take();
+    return outcome;
+}
+
 void CliModem::interrupt(int signalNumber)
 {
     if (m_signal != 0)
         return;
     m_signal = signalNumber;
+    m_scan.cancel();
     m_comm.abandon();
     m_clock.runOut();
 }

@@ -6,6 +6,7 @@
 #include "cliview.h"
 #include "modemconfig.h"
 
+#include "modem/modemscan.h"
 #include "modem/modemsession.h"
 #include "platform/mscomm.h"
 #include "platform/qteventpump.h"
@@ -14,13 +15,15 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class PortMap;
 
 // One modem on one port, driven through the window's own session: a read is
 // the Connect button's open and read-back, a write is the Set button's
-// sequence. Each waits for the reply's quiet time and says how it ended.
+// sequence. Each waits for the reply's quiet time and says how it ended. A
+// find is the window's modem scan.
 class CliModem final : public QObject
 {
     Q_OBJECT
@@ -38,13 +41,21 @@ public:
     // The longest a reply may run on without its quiet time.
     static constexpr std::chrono::seconds kLongestReply{5};
 
-    CliModem(const PortMap &portMap, int commPort, qint32 baudRate, QObject *parent = nullptr);
+    // The ten rates of the window's baud rate list.
+    static const QStringList &baudRates();
+
+    CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent = nullptr);
 
     // Opens the port and reads the configuration back.
     Outcome read();
     // Writes this configuration into the modem that read() opened, reads it
     // back and compares.
     Outcome write(const ModemConfig &config);
+
+    // Scans the devices at the rates, in that order, and says where the modem
+    // answered; progress is told each try as it begins.
+    ModemScan::Outcome find(const QStringList &devices, const QStringList &rates,
+                            const std::function<void(const QString &)> &progress);
 
     // A signal arrived: the modem leaves command mode, the session's waits
     // end and no more is sent.
@@ -64,6 +75,7 @@ private:
     QuietTimer m_timer;
     CliView m_view;
     ModemSession m_session;
+    ModemScan m_scan;
     int m_lastReply = 0;
     QString m_lostDescription;
     int m_signal = 0;

@@ -7,9 +7,13 @@
 #include "interruptwatcher.h"
 
 #include "platform/portmap.h"
+#include "platform/serialdevices.h"
 #include "platform/settingsstore.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 using Command = CliRequest::Command;
 
@@ -19,6 +23,44 @@ const QString kProgram = QStringLiteral("miran-cli");
 constexpr int kDevicePort = 1;
 // A configuration file is a few hundred bytes; anything far larger is not one.
 constexpr qint64 kLargestFromFile = 64 * 1024;
+// The comm port numbers whose "Ports" entries count among the devices present.
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 255;
+
+QString orDash(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+
+QJsonObject deviceObject(const SerialDevices::Device &device)
+{
+    return {{QStringLiteral("path"), device.path},
+            {QStringLiteral("systemPath"), device.systemPath},
+            {QStringLiteral("description"), device.description},
+            {QStringLiteral("manufacturer"), device.manufacturer},
+            {QStringLiteral("serialNumber"), device.serialNumber},
+            {QStringLiteral("vendorProduct"), device.vendorProduct}};
+}
+
+// What a scan that found nothing tried, one sentence a device.
+QStringList triedLines(const ModemScan::Outcome &outcome)
+{
+    QStringList lines;
+    for (const ModemScan::Tried &tried : outcome.tried) {
+        if (!tried.failure.isEmpty())
+            lines.append(tried.device + QStringLiteral(": ") + tried.failure);
+        else if (!tried.rates.isEmpty())
+            lines.append(QStringLiteral("no modem answered on %1 at %2 baud")
+                             .arg(tried.device, tried.rates.join(QStringLiteral(", "))));
+    }
+    return lines;
+}
+
+bool noDeviceOpened(const ModemScan::Outcome &outcome)
+{
+    return std::all_of(outcome.tried.cbegin(), outcome.tried.cend(),
+                       [](const ModemScan::Tried &tried) { return !tried.failure.isEmpty(); });
+}
 } // namespace
 
 CliRunner::CliRunner(QTextStream &out, QTextStream &err, InterruptWatcher &interrupts)
@@ -106,16 +148,71 @@ int CliRunner::write(const CliRequest &request)
 
 int CliRunner::ports(const CliRequest &request)
 {
-    Q_UNUSED(request);
-    report({QStringLiteral("listing ports is not built yet")});
-    return ExitCode::Usage;
+    SettingsStore settings;
+    const PortMap portMap(settings);
+    const QList<SerialDevices::Device> devices =
+        SerialDevices::present(portMap, kFirstPort, kLastPort);
+    if (request.json) {
+        QJsonArray array;
+        for (const SerialDevices::Device &device : devices)
+            array.append(deviceObject(device));
+        m_out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) << '\n';
+        return ExitCode::Success;
+    }
+    // One device a line, its parts separated by tabs; "-" for a part not known.
+    for (const SerialDevices::Device &device : devices) {
+        m_out << QStringList{device.path, orDash(device.description), orDash(device.manufacturer),
+                             orDash(device.serialNumber), orDash(device.vendorProduct)}
+                     .join(QLatin1Char('\t'))
+              << '\n';
+    }
+    return ExitCode::Success;
 }
 
 int CliRunner::find(const CliRequest &request)
 {
-    Q_UNUSED(request);
-    report({QStringLiteral("find is not built yet")});
-    return ExitCode::Usage;
+    SettingsStore settings;
+    PortMap portMap(settings);
+    QStringList devices;
+    if (!request.hasPort()) {
+        for (const SerialDevices::Device &device :
+             SerialDevices::present(portMap, kFirstPort, kLastPort)) {
+            if (device.isUsb())
+                devices.append(device.path);
+        }
+        if (devices.isEmpty()) {
+            report({QStringLiteral("no USB serial device is present. Plug the modem in, or give "
+                                   "--device PATH or --comm N.")});
+            return ExitCode::PortFailed;
+        }
+    }
+    const int commPort = commPortFor(request, portMap);
+    if (request.hasPort())
+        devices = QStringList{portMap.device(commPort)};
+
+    CliModem modem(portMap, commPort, request.baud);
+    watchInterrupts(modem);
+    const QStringList rates =
+        ModemScan::rateOrder(CliModem::baudRates(), QString::number(CliRequest::kDefaultBaud));
+    const ModemScan::Outcome outcome =
+        modem.find(devices, rates, [this](const QString &line) { report({line}); });
+    if (modem.interruptedBy() != 0)
+        return ExitCode::SignalBase + modem.interruptedBy();
+    if (outcome.result != ModemScan::Outcome::Result::Found) {
+        report(triedLines(outcome));
+        if (noDeviceOpened(outcome))
+            return ExitCode::PortFailed;
+        report({QStringLiteral("No Response from Modem. Check Comms Port & Baud rate")});
+        return ExitCode::NoAnswer;
+    }
+    if (request.json) {
+        const QJsonObject found{{QStringLiteral("path"), outcome.device},
+                                {QStringLiteral("rate"), outcome.rate.toInt()}};
+        m_out << QString::fromUtf8(QJsonDocument(found).toJson(QJsonDocument::Compact)) << '\n';
+    } else {
+        m_out << outcome.device << ' ' << outcome.rate << '\n';
+    }
+    return ExitCode::Success;
 }
 
 int CliRunner::commPortFor(const CliRequest &request, PortMap &portMap)
