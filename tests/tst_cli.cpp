@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +74,12 @@ private Q_SLOTS:
     void commMapsThroughPorts();
     void interruptLeavesCommandMode_data();
     void interruptLeavesCommandMode();
+    void findAtAnotherRate_data();
+    void findAtAnotherRate();
+    void findWithNoAnswer();
+    void findInterrupted();
+    void portsListsTheSimulator_data();
+    void portsListsTheSimulator();
 
 private:
     QProcessEnvironment environment() const;
@@ -378,6 +387,108 @@ void CliTest::interruptLeavesCommandMode()
     QTest::qWait(300);
     QCOMPARE(::wire(sim), wire);
     QCOMPARE(sim.log().constLast().detail, QStringLiteral("data"));
+}
+
+void CliTest::findAtAnotherRate_data()
+{
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("out");
+    // Tries before the modem's rate: 38400, 9600 and 19200 first, then the list.
+    QTest::addColumn<int>("tries");
+
+    QTest::newRow("9600") << "9600" << QStringList{} << " 9600\n" << 2;
+    QTest::newRow("256000, as json")
+        << "256000" << QStringList{"--json"} << R"(","rate":256000})" "\n" << 10;
+}
+
+void CliTest::findAtAnotherRate()
+{
+    QFETCH(QString, rate);
+    QFETCH(QStringList, options);
+    QFETCH(QString, out);
+    QFETCH(int, tries);
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--baud"), rate});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run(QStringList{"find", "--device", sim.linkPath()} + options);
+
+    QCOMPARE(result.code, 0);
+    QVERIFY2(result.out.endsWith(out), qPrintable(result.out));
+    QVERIFY2(result.out.contains(sim.linkPath()), qPrintable(result.out));
+    QCOMPARE(result.err.count(QStringLiteral("miran-cli: trying ")), tries);
+    // Every try left command mode; the modem ends in data mode.
+    QTRY_COMPARE(sim.rxBursts().size() % 2, 0);
+    const QList<QByteArray> bursts = wire(sim);
+    for (qsizetype i = 0; i < bursts.size(); i += 2)
+        QCOMPARE(bursts.at(i + 1), QByteArray("---"));
+    QCOMPARE(bursts.size(), 2 * tries);
+}
+
+void CliTest::findWithNoAnswer()
+{
+    ModemSim sim({QStringLiteral("--no-answer")});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run({"find", "--device", sim.linkPath()});
+
+    QCOMPARE(result.code, 3);
+    QCOMPARE(result.out, QString());
+    QVERIFY2(result.err.endsWith(kNoResponse), qPrintable(result.err));
+    QVERIFY2(result.err.contains("no modem answered on " + sim.linkPath()), qPrintable(result.err));
+    QList<QByteArray> expected;
+    for (int i = 0; i < 10; ++i)
+        expected << "+++"
+                 << "---";
+    QTRY_COMPARE(wire(sim), expected);
+}
+
+void CliTest::findInterrupted()
+{
+    ModemSim sim({QStringLiteral("--no-answer")});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    QProcess process;
+    start(process, {"find", "--device", sim.linkPath()});
+    QVERIFY(process.waitForStarted(kRunTimeoutMs));
+    // In the third try's command mode.
+    QTRY_COMPARE_WITH_TIMEOUT(sim.rxBursts().size(), 5, 10'000);
+    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+    QVERIFY(process.waitForFinished(kRunTimeoutMs));
+
+    QCOMPARE(process.exitCode(), 128 + SIGINT);
+    QTRY_COMPARE(wire(sim), (QList<QByteArray>{"+++", "---", "+++", "---", "+++", "---"}));
+    QTest::qWait(300);
+    QCOMPARE(sim.rxBursts().size(), 6);
+}
+
+void CliTest::portsListsTheSimulator_data()
+{
+    QTest::addColumn<bool>("json");
+    QTest::newRow("lines") << false;
+    QTest::newRow("json") << true;
+}
+
+void CliTest::portsListsTheSimulator()
+{
+    QFETCH(bool, json);
+    ModemSim sim;
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run(json ? QStringList{"ports", "--json"} : QStringList{"ports"});
+
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.err, QString());
+    if (!json) {
+        const QString line = sim.device() + "\tpseudo-terminal\t-\t-\t-";
+        QVERIFY2(result.out.split('\n').contains(line), qPrintable(result.out));
+        return;
+    }
+    const QJsonArray devices = QJsonDocument::fromJson(result.out.toUtf8()).array();
+    const auto simDevice = std::find_if(devices.cbegin(), devices.cend(), [&sim](const auto &d) {
+        return d.toObject().value("path").toString() == sim.device();
+    });
+    QVERIFY2(simDevice != devices.cend(), qPrintable(result.out));
+    QCOMPARE(simDevice->toObject().value("description").toString(), QString("pseudo-terminal"));
 }
 
 QTEST_GUILESS_MAIN(CliTest)
