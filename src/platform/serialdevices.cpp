@@ -57,8 +57,6 @@ QList<SerialDevices::Device> SerialDevices::present(const PortMap &portMap, int 
     };
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         add(fromInfo(info));
-    for (const QString &pty : ptys())
-        add(ptyDevice(pty, pty));
     for (int number = first; number <= last; ++number) {
         const QString mapped = portMap.device(number);
         if (mapped == PortMap::defaultDevice(number))
@@ -66,6 +64,8 @@ QList<SerialDevices::Device> SerialDevices::present(const PortMap &portMap, int 
         if (const auto device = describe(mapped))
             add(*device);
     }
+    for (const QString &pty : ptys())
+        add(ptyDevice(pty, pty));
     return devices;
 }
 
@@ -133,7 +133,7 @@ QString SerialDevices::portLine(int portNumber, const QString &path)
 {
     const auto device = describe(path);
     if (!device)
-        return QStringLiteral("Comm port %1 is %2, which does not exist. Choose the modem's "
+        return QStringLiteral("Comm port %1 is %2\nThat device does not exist. Choose the modem's "
                               "device below.")
             .arg(portNumber)
             .arg(path);
@@ -143,7 +143,7 @@ QString SerialDevices::portLine(int portNumber, const QString &path)
     return QStringLiteral("Comm port %1 is %2%3\n%4")
         .arg(portNumber)
         .arg(path, node,
-             what.isEmpty() ? QStringLiteral("A device the serial library does not describe.")
+             what.isEmpty() ? QStringLiteral("The serial library knows nothing more about it.")
                             : what);
 }
 

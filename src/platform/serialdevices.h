@@ -33,8 +33,8 @@ public:
     static QString byIdFolder() { return QStringLiteral("/dev/serial/by-id"); }
 
     // Every device present: those the serial library finds, then the
-    // pseudo-terminals, then the devices that "Ports" entries name for comm
-    // ports first to last, each device once.
+    // devices that "Ports" entries name for comm ports first to last, then the
+    // pseudo-terminals, each device once.
     static QList<Device> present(const PortMap &portMap, int first, int last);
 
     // What is behind a path (links followed), or nullopt when nothing is.

@@ -54,6 +54,10 @@ Form1::Form1(const Platform &platform, QWidget *parent)
     , m_addressList(platform.dialogs, m_addressFile)
 {
     m_ui->setupUi(this);
+    m_fieldMarks = std::make_unique<FieldMarks>(m_ui->configFields());
+    m_commsPage = std::make_unique<CommsPage>(
+        *m_ui,
+        CommsPage::Platform{m_session, platform.portMap, platform.settings, platform.dialogs});
     wireWindow();
     wireModemPage();
     wireTerminalPage();
@@ -269,6 +273,7 @@ QString Form1::fieldText(int field) const
 void Form1::setFieldText(int field, const QString &text)
 {
     m_ui->configFields().at(static_cast<size_t>(field))->setText(text);
+    m_fieldMarks->clear(field);
 }
 
 void Form1::setBytesReceived(const QString &text)
@@ -316,4 +321,9 @@ QString Form1::baudRateText() const
 void Form1::showTerminalPage()
 {
     m_ui->showPage(Form1Ui::Page::Terminal);
+}
+
+void Form1::markNotTaken(const QList<Difference> &differences)
+{
+    m_fieldMarks->mark(differences);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commspage.h"
+#include "fieldmarks.h"
 #include "modem/modemsession.h"
 #include "modem/modemview.h"
 #include "platform/addressfile.h"
@@ -30,7 +32,7 @@ public:
     struct Platform
     {
         SettingsStore &settings;
-        const PortMap &portMap;
+        PortMap &portMap;
         CommControl &comm;
         Dialogs &dialogs;
         const Clock &clock;
@@ -50,6 +52,7 @@ public:
 
     Form1Ui &ui() { return *m_ui; }
     ModemSession &session() { return m_session; }
+    CommsPage &commsPage() { return *m_commsPage; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -67,6 +70,7 @@ private:
     void echoReceived(const QString &chunk) override;
     QString baudRateText() const override;
     void showTerminalPage() override;
+    void markNotTaken(const QList<Difference> &differences) override;
 
     void wireWindow();
     void wireModemPage();
@@ -85,6 +89,8 @@ private:
     ModemSession m_session;
     AddressFile m_addressFile;
     AddressList m_addressList;
+    std::unique_ptr<FieldMarks> m_fieldMarks;
+    std::unique_ptr<CommsPage> m_commsPage;
     // Combo4's text as last chosen, put back when a choice is refused.
     QString m_addressShown;
 };

@@ -3,6 +3,7 @@
 #include "terminal/terminalview.h"
 #include "twips.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -255,6 +257,46 @@ void Form1Ui::setupCommsPage(const Twips &twips)
     Combo1 = addCombo(CommsPic, "Combo1", twips.rect(2880, 1920, 972, 288));
     addLabel(CommsPic, "Label15", QStringLiteral("Baud Rate"), twips.rect(1680, 2400, 1092, 252));
     Combo2 = addCombo(CommsPic, "Combo2", twips.rect(2880, 2400, 972, 288));
+    Combo1->setAccessibleName(QStringLiteral("Comm Port"));
+    Combo2->setAccessibleName(QStringLiteral("Baud Rate"));
+    setupDeviceControls(twips);
+}
+
+void Form1Ui::setupDeviceControls(const Twips &twips)
+{
+    DeviceLine = addLabel(CommsPic, "DeviceLine", QString(), twips.rect(240, 2880, 4932, 504));
+    DeviceLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    DeviceLine->setAccessibleName(QStringLiteral("Device of the comm port"));
+
+    DeviceListLabel = addLabel(CommsPic, "DeviceListLabel", QStringLiteral("Device"),
+                               twips.rect(240, 3528, 780, 252));
+    DeviceList = place(new QComboBox(CommsPic), "DeviceList", twips.rect(1080, 3504, 4092, 288));
+    DeviceList->setAccessibleName(QStringLiteral("Map the comm port to a device"));
+    DeviceList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    DeviceListLabel->setBuddy(DeviceList);
+
+    FindModem = addButton(CommsPic, "FindModem", QStringLiteral("Find Modem"),
+                          twips.rect(240, 3960, 1212, 312));
+    FindModem->setAccessibleName(QStringLiteral("Find Modem"));
+    ScanEveryUsb = place(new QCheckBox(QStringLiteral("Every USB serial device too (sends "
+                                                      "\"+++\" to each)"),
+                                       CommsPic),
+                         "ScanEveryUsb", twips.rect(240, 4380, 4932, 252));
+    constexpr int kIndicator = 24;
+    shrinkToFit(ScanEveryUsb, ScanEveryUsb->text(), kIndicator);
+    ScanEveryUsb->setAccessibleName(QStringLiteral("Find Modem on every USB serial device too"));
+
+    ScanProgress =
+        place(new QProgressBar(CommsPic), "ScanProgress", twips.rect(240, 4740, 3600, 252));
+    ScanProgress->setAccessibleName(QStringLiteral("Find Modem progress"));
+    ScanProgress->setTextVisible(false);
+    ScanProgress->hide();
+    ScanCancel = addButton(CommsPic, "ScanCancel", QStringLiteral("Cancel"),
+                           twips.rect(3960, 4710, 1212, 312));
+    ScanCancel->setAccessibleName(QStringLiteral("Cancel Find Modem"));
+    ScanCancel->hide();
+    ScanStatus = addLabel(CommsPic, "ScanStatus", QString(), twips.rect(240, 5028, 4932, 252));
+    ScanStatus->setAccessibleName(QStringLiteral("Find Modem status"));
 }
 
 void Form1Ui::setupStatusBar(QWidget *formWidget, const Twips &twips)
@@ -271,10 +313,11 @@ void Form1Ui::setupStatusBar(QWidget *formWidget, const Twips &twips)
 
 void Form1Ui::setupTabOrder()
 {
-    QWidget *const order[] = {Command7, Text1,    Text2,     Text3,    Text4,  Text5,    Text6,
-                              Text7,    Text8,    Text9,     Text10,   Text11, Text12,   BRText,
-                              Command2, Command3, TabStrip1, Command6, Combo4, Command5, Command4,
-                              Command1, Text14,   Text13,    Combo2,   Combo1};
+    QWidget *const order[] = {Command7, Text1,    Text2,      Text3,     Text4,        Text5,
+                              Text6,    Text7,    Text8,      Text9,     Text10,       Text11,
+                              Text12,   BRText,   Command2,   Command3,  TabStrip1,    Command6,
+                              Combo4,   Command5, Command4,   Command1,  Text14,       Text13,
+                              Combo2,   Combo1,   DeviceList, FindModem, ScanEveryUsb, ScanCancel};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

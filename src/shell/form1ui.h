@@ -4,11 +4,13 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
@@ -82,12 +84,23 @@ public:
 
     QComboBox *Combo1 = nullptr;
     QComboBox *Combo2 = nullptr;
+    // Below the two lists: the device the comm port maps to and what it is,
+    // the devices present to map it to, and "Find Modem" with its progress.
+    QLabel *DeviceLine = nullptr;
+    QLabel *DeviceListLabel = nullptr;
+    QComboBox *DeviceList = nullptr;
+    QPushButton *FindModem = nullptr;
+    QCheckBox *ScanEveryUsb = nullptr;
+    QProgressBar *ScanProgress = nullptr;
+    QPushButton *ScanCancel = nullptr;
+    QLabel *ScanStatus = nullptr;
 
 private:
     void setupWindow(QWidget *formWidget, const Twips &twips);
     void setupModemPage(const Twips &twips);
     void setupTerminalPage(const Twips &twips);
     void setupCommsPage(const Twips &twips);
+    void setupDeviceControls(const Twips &twips);
     void setupStatusBar(QWidget *formWidget, const Twips &twips);
     void setupTabOrder();
 };

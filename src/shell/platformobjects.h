@@ -27,7 +27,7 @@ public:
                               CommControl *comm = nullptr);
 
     SettingsStore settings;
-    const PortMap portMap;
+    PortMap portMap;
     MSComm serial;
     const SteadyClock clock;
     QtEventPump pump;

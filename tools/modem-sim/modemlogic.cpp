@@ -61,10 +61,23 @@ Reaction ModemLogic::onCommandBurst(const Bytes &bytes)
         return {Reaction::Kind::LeaveCommand, {}, {}};
     }
     if (bytes.size() == kConfigSize) {
-        std::copy(bytes.begin(), bytes.end(), config_.begin());
+        configure(bytes);
         return {Reaction::Kind::Configure, {}, {}};
     }
     return {Reaction::Kind::Ignored, {}, bytes};
+}
+
+void ModemLogic::configure(const Bytes &packet)
+{
+    const Config old = config_;
+    std::copy(packet.begin(), packet.end(), config_.begin());
+    for (const Limit &limit : faults_.limits) {
+        auto &byte = config_.at(limit.byte);
+        if (byte >= limit.low && byte <= limit.high) {
+            continue;
+        }
+        byte = limit.refuse ? old.at(limit.byte) : std::clamp(byte, limit.low, limit.high);
+    }
 }
 
 bool ModemLogic::onReceived(std::size_t count)

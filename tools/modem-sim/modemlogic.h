@@ -24,6 +24,16 @@ struct SplitPoint
     Millis gap{0};
 };
 
+// A configuration byte the modem limits to low..high when a packet sets it:
+// a value outside is clamped into the range, or with refuse the old value stays.
+struct Limit
+{
+    std::size_t byte = 0;
+    std::uint8_t low = 0;
+    std::uint8_t high = 0xFF;
+    bool refuse = false;
+};
+
 // Misbehaviour the program's tests can ask for.
 struct Faults
 {
@@ -33,6 +43,7 @@ struct Faults
     std::vector<SplitPoint> splits;             // increasing offsets
     std::optional<std::size_t> flood;           // answer this many random bytes instead
     std::optional<std::uint64_t> hangupAfterRx; // unplug once this many bytes arrived
+    std::vector<Limit> limits;                  // bytes a packet cannot set freely
 };
 
 // What one burst made the modem do.
@@ -89,6 +100,7 @@ private:
     Reaction onDataBurst(const Bytes &bytes);
     Reaction onCommandBurst(const Bytes &bytes);
     Bytes answerBytes() const;
+    void configure(const Bytes &packet);
     std::vector<OutputChunk> split(const Bytes &bytes) const;
 
     Config config_;

@@ -36,6 +36,29 @@ std::uint64_t toNumber(std::string_view name, std::string_view text, std::uint64
     return value;
 }
 
+// "power=0-3" or "9=0-3": a configuration byte by name or index, and its range.
+Limit toLimit(std::string_view name, std::string_view text, bool refuse)
+{
+    static constexpr std::array<std::string_view, 4> kNames{"channel", "power", "txsize", "rxsize"};
+    constexpr std::size_t kFirstNamed = 8;
+    const auto equals = text.find('=');
+    const auto dash = text.find('-', equals == std::string_view::npos ? 0 : equals);
+    if (equals == std::string_view::npos || dash == std::string_view::npos) {
+        throw OptionError(std::string(name) + ": " + quoted(text) + " is not FIELD=LOW-HIGH");
+    }
+    const auto field = text.substr(0, equals);
+    Limit limit;
+    limit.refuse = refuse;
+    const auto *named = std::find(kNames.begin(), kNames.end(), field);
+    limit.byte = named != kNames.end()
+                     ? kFirstNamed + static_cast<std::size_t>(named - kNames.begin())
+                     : static_cast<std::size_t>(toNumber(name, field, 0, kConfigSize - 1));
+    limit.low = static_cast<std::uint8_t>(
+        toNumber(name, text.substr(equals + 1, dash - equals - 1), 0, 0xFF));
+    limit.high = static_cast<std::uint8_t>(toNumber(name, text.substr(dash + 1), limit.low, 0xFF));
+    return limit;
+}
+
 Millis toMillis(std::string_view name, std::string_view text)
 {
     return Millis(static_cast<Millis::rep>(toNumber(name, text, 0, kMaxMillis)));
@@ -149,6 +172,14 @@ const std::array kOptionTable{
                 [](Options &o, std::string_view v) {
                     o.faults.answerLength = toByteCount("--answer-length", v, 0);
                 }},
+    OptionEntry{"--clamp", true,
+                [](Options &o, std::string_view v) {
+                    o.faults.limits.push_back(toLimit("--clamp", v, false));
+                }},
+    OptionEntry{"--refuse", true,
+                [](Options &o, std::string_view v) {
+                    o.faults.limits.push_back(toLimit("--refuse", v, true));
+                }},
     OptionEntry{"--split", true,
                 [](Options &o, std::string_view v) { o.faults.splits = toSplits(v); }},
     OptionEntry{
@@ -255,6 +286,9 @@ Simulated radio modem on a pseudo-terminal. Prints "DEVICE <path>" when the devi
   --no-answer            never answer "+++"
   --answer-delay MS      pause before answering (default 5)
   --answer-length N      answer N bytes (fewer: a prefix; more: filler A5 A6 ...)
+  --clamp FIELD=LO-HI    a packet's FIELD outside LO..HI is clamped into it (FIELD: 0-11,
+                         channel, power, txsize or rxsize); may be repeated
+  --refuse FIELD=LO-HI   the same, but the old value stays
   --split K:MS[,K:MS...] pause MS after the first K bytes of an answer
   --flood N              answer "+++" with N pseudo-random bytes
   --hangup-after-rx N    unplug once N bytes have been received

@@ -1,5 +1,9 @@
 // Saves a picture of each page of the main window, as a user would see it on
 // the screen, to the folder given as the first argument (default: shots).
+// With a device as second argument, comm port 1 maps to it and one more
+// picture shows the Comms Port Setup page while "Find Modem" runs there.
+#include "modem/modemscan.h"
+#include "platform/portmap.h"
 #include "platform/widgetdialogs.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
@@ -8,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -23,6 +28,9 @@ int main(int argc, char *argv[])
     // is read or written.
     const QTemporaryDir scratch;
     PlatformObjects platform(scratch.filePath(QStringLiteral("MIRAN.ini")));
+    const QString device = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (!device.isEmpty())
+        PortMap::assign(platform.settings, 1, device);
     WidgetDialogs dialogs;
     Form1 form(platform.forWindow(dialogs, scratch.path()));
     form.show();
@@ -38,5 +46,23 @@ int main(int argc, char *argv[])
             return 1;
         out << file << '\n';
     }
+    if (device.isEmpty())
+        return 0;
+
+    form.ui().TabStrip1->setCurrentIndex(1);
+    const QString scanFile = QDir(outDir).filePath(QStringLiteral("comms-port-scan.png"));
+    bool saved = false;
+    constexpr int kShownAttempt = 2;
+    QObject::connect(&form.commsPage().scan(), &ModemScan::trying, &form,
+                     [&](const QString &, const QString &, int attempt, int) {
+                         if (attempt != kShownAttempt)
+                             return;
+                         QApplication::processEvents();
+                         saved = form.grab().save(scanFile);
+                     });
+    form.ui().FindModem->click();
+    if (!saved)
+        return 1;
+    out << scanFile << '\n';
     return 0;
 }

@@ -120,6 +120,28 @@ TEST(ModemLogic, GarbledBurstsAreNotParsed)
     EXPECT_EQ(logic.mode(), Mode::Command);
 }
 
+TEST(ModemLogicFaults, LimitsClampOrRefuseOnlyValuesOutsideTheirRange)
+{
+    Faults faults;
+    faults.limits = {{9, 0, 3, false}, {8, 10, 20, true}};
+    ModemLogic logic(kDefaultConfig, faults);
+    logic.onBurst(burst("+++"));
+
+    Config packet = kCustom;
+    packet[8] = 30; // channel outside 10..20: refused, the old 0x6B stays
+    packet[9] = 5;  // power above 3: clamped to 3
+    EXPECT_EQ(logic.onBurst(burst(packet)).kind, Kind::Configure);
+    Config expected = kCustom;
+    expected[8] = kDefaultConfig[8];
+    expected[9] = 3;
+    EXPECT_EQ(logic.config(), expected);
+
+    packet[8] = 15; // inside both ranges: taken as sent
+    packet[9] = 2;
+    logic.onBurst(burst(packet));
+    EXPECT_EQ(logic.config(), packet);
+}
+
 TEST(ModemLogic, ResetReturnsToDataModeKeepingTheConfiguration)
 {
     ModemLogic logic(kDefaultConfig, {});

@@ -62,7 +62,10 @@ TEST(Options, ParsesEveryOption)
                                    "--hangup-at",
                                    "1500",
                                    "--replug-after",
-                                   "250"});
+                                   "250",
+                                   "--clamp",
+                                   "power=0-3",
+                                   "--refuse=4=16-32"});
     EXPECT_EQ(options.baudOf(0), 256000U);
     EXPECT_EQ(options.baudOf(1), 9600U);
     EXPECT_EQ(options.modemCount, 2U);
@@ -83,6 +86,13 @@ TEST(Options, ParsesEveryOption)
     EXPECT_EQ(options.faults.hangupAfterRx, 7U);
     EXPECT_EQ(options.hangupAt, Millis(1500));
     EXPECT_EQ(options.replugAfter, Millis(250));
+    ASSERT_EQ(options.faults.limits.size(), 2U);
+    EXPECT_EQ(options.faults.limits[0].byte, 9U);
+    EXPECT_EQ(options.faults.limits[0].high, 3U);
+    EXPECT_FALSE(options.faults.limits[0].refuse);
+    EXPECT_EQ(options.faults.limits[1].byte, 4U);
+    EXPECT_EQ(options.faults.limits[1].low, 16U);
+    EXPECT_TRUE(options.faults.limits[1].refuse);
 }
 
 TEST(Options, RejectsBadValues)
@@ -114,6 +124,12 @@ TEST(Options, RejectsBadValues)
         {"--flood", "0"},
         {"--hangup-after-rx", "0"},
         {"--log", ""},
+        {"--clamp", "power"},
+        {"--clamp", "power=3"},
+        {"--clamp", "volume=0-3"},
+        {"--clamp", "12=0-3"},
+        {"--clamp", "power=3-1"},
+        {"--refuse", "power=0-256"},
     };
     for (const auto &args : bad) {
         std::string joined;

@@ -1,0 +1,228 @@
+#include "commspage.h"
+
+#include "form1ui.h"
+#include "modem/modemsession.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/portmap.h"
+#include "platform/serialdevices.h"
+#include "platform/settingsstore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+// Shows each line cut to the label's width, the whole text as tool tip when
+// anything was cut. Paths are cut in the middle, where they differ least.
+void showElided(QLabel *label, const QString &text, Qt::TextElideMode mode)
+{
+    const QFontMetrics metrics(label->font());
+    QStringList lines = text.split(QLatin1Char('\n'));
+    bool cut = false;
+    for (QString &line : lines) {
+        const QString shown = metrics.elidedText(line, mode, label->width());
+        cut = cut || shown != line;
+        line = shown;
+    }
+    label->setText(lines.join(QLatin1Char('\n')));
+    label->setToolTip(cut ? text : QString());
+}
+
+QStringList items(const QComboBox &combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo.count(); ++i)
+        texts.append(combo.itemText(i));
+    return texts;
+}
+} // namespace
+
+CommsPage::CommsPage(Form1Ui &ui, const Platform &platform, QObject *parent)
+    : QObject(parent)
+    , m_ui(ui)
+    , m_platform(platform)
+    , m_scan(platform.session, platform.portMap)
+{
+    m_poll.setInterval(kPollInterval);
+    wire();
+}
+
+void CommsPage::wire()
+{
+    const auto guarded = [this](auto handler) {
+        return [this, handler](auto &&...) { m_platform.session.guard(handler); };
+    };
+    connect(&m_poll, &QTimer::timeout, this, guarded([this] { poll(); }));
+    connect(m_ui.Combo1, &QComboBox::editTextChanged, this, guarded([this] { showDeviceLine(); }));
+    connect(m_ui.DeviceList, &QComboBox::activated, this, [this](int index) {
+        m_platform.session.guard([this, index] { chooseDevice(index); });
+    });
+    connect(m_ui.FindModem, &QPushButton::clicked, this, guarded([this] { findModem(); }));
+    connect(m_ui.ScanCancel, &QPushButton::clicked, this, [this] { m_scan.cancel(); });
+    connect(&m_scan, &ModemScan::trying, this, &CommsPage::showTrying);
+    m_ui.CommsPic->installEventFilter(this);
+}
+
+bool CommsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui.CommsPic) {
+        if (event->type() == QEvent::Show) {
+            m_platform.session.guard([this] { refresh(); });
+            m_poll.start();
+        } else if (event->type() == QEvent::Hide) {
+            m_poll.stop();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CommsPage::refresh()
+{
+    m_signature = SerialDevices::signature();
+    showDeviceLine();
+    fillDeviceList();
+}
+
+void CommsPage::poll()
+{
+    // Listing devices asks the system for each; the names in /dev tell
+    // cheaply whether anything came or went.
+    if (SerialDevices::signature() != m_signature)
+        refresh();
+    else
+        showDeviceLine();
+}
+
+int CommsPage::portNumber() const
+{
+    bool isNumber = false;
+    const int number = m_ui.Combo1->currentText().trimmed().toInt(&isNumber);
+    return isNumber ? number : 0;
+}
+
+void CommsPage::showDeviceLine()
+{
+    const int number = portNumber();
+    if (number <= 0) {
+        m_ui.DeviceLine->clear();
+        return;
+    }
+    showElided(m_ui.DeviceLine, SerialDevices::portLine(number, m_platform.portMap.device(number)),
+               Qt::ElideMiddle);
+}
+
+void CommsPage::fillDeviceList()
+{
+    QComboBox &list = *m_ui.DeviceList;
+    const int number = portNumber();
+    const QString mapped = number > 0 ? m_platform.portMap.device(number) : QString();
+    list.clear();
+    list.setPlaceholderText(QStringLiteral("Choose the device for comm port %1").arg(number));
+    for (const SerialDevices::Device &device :
+         SerialDevices::present(m_platform.portMap, 1, kPortCount)) {
+        const QString what = SerialDevices::summary(device);
+        list.addItem(what.isEmpty() ? device.path : device.path + QStringLiteral("  ") + what,
+                     device.path);
+        list.setItemData(list.count() - 1, what, Qt::ToolTipRole);
+    }
+    list.setCurrentIndex(list.findData(mapped));
+}
+
+void CommsPage::chooseDevice(int index)
+{
+    const QString device = m_ui.DeviceList->itemData(index).toString();
+    const int number = portNumber();
+    if (device.isEmpty() || number <= 0)
+        return;
+    mapPort(number, device);
+    showDeviceLine();
+}
+
+bool CommsPage::mapPort(int portNumber, const QString &device)
+{
+    PortMap::assign(m_platform.settings, portNumber, device);
+    const QString failure = m_platform.settings.flush();
+    if (!failure.isEmpty()) {
+        m_platform.dialogs.messageBox(QStringLiteral("Error: ") + failure, QStringLiteral("Error"));
+        return false;
+    }
+    m_ui.Combo1->setToolTip(QStringLiteral("Comm port %1 is %2").arg(portNumber).arg(device));
+    return true;
+}
+
+void CommsPage::findModem()
+{
+    if (m_scan.isRunning() || m_platform.session.exchangeRunning())
+        return;
+    const QStringList rates = ModemScan::rateOrder(items(*m_ui.Combo2), m_ui.Combo2->currentText());
+    const QStringList devices =
+        ModemScan::devicesFor(m_platform.portMap, portNumber(), m_ui.ScanEveryUsb->isChecked());
+    setScanning(true);
+    const ModemScan::Outcome outcome = m_scan.run(devices, rates);
+    setScanning(false);
+
+    switch (outcome.result) {
+    case ModemScan::Outcome::Result::Found:
+        showElided(m_ui.ScanStatus, ModemScan::describe(outcome), Qt::ElideMiddle);
+        connectFound(outcome);
+        break;
+    case ModemScan::Outcome::Result::Cancelled:
+        m_ui.ScanStatus->setText(QStringLiteral("Find Modem was cancelled."));
+        break;
+    case ModemScan::Outcome::Result::Refused:
+        m_ui.ScanStatus->clear();
+        break;
+    case ModemScan::Outcome::Result::NothingAnswered:
+        m_ui.ScanStatus->setText(QStringLiteral("No modem found."));
+        m_platform.dialogs.messageBox(ModemScan::describe(outcome), Application::title());
+        break;
+    }
+}
+
+void CommsPage::connectFound(const ModemScan::Outcome &outcome)
+{
+    // A device found under another name gets a comm port number: one that
+    // maps to it already, else the chosen one.
+    int number = m_platform.portMap.numberOf(outcome.device, 1, kPortCount);
+    if (number == 0) {
+        number = portNumber();
+        if (!mapPort(number, outcome.device))
+            return;
+    }
+    const QString port = QString::number(number);
+    m_platform.session.setPortSetting(port);
+    m_ui.Combo1->setEditText(port);
+    m_ui.Combo2->setEditText(outcome.rate);
+    refresh();
+    m_platform.session.Command7_Click();
+}
+
+void CommsPage::showTrying(const QString &device, const QString &rate, int attempt, int attempts)
+{
+    m_ui.ScanProgress->setRange(0, attempts);
+    m_ui.ScanProgress->setValue(attempt - 1);
+    showElided(m_ui.ScanStatus,
+               QStringLiteral("Trying %1 at %2 baud (%3 of %4)...")
+                   .arg(device, rate)
+                   .arg(attempt)
+                   .arg(attempts),
+               Qt::ElideMiddle);
+}
+
+void CommsPage::setScanning(bool scanning)
+{
+    m_ui.FindModem->setEnabled(!scanning);
+    m_ui.ScanEveryUsb->setEnabled(!scanning);
+    m_ui.DeviceList->setEnabled(!scanning);
+    m_ui.ScanProgress->setVisible(scanning);
+    m_ui.ScanCancel->setVisible(scanning);
+    if (scanning) {
+        m_ui.ScanProgress->setValue(0);
+        m_ui.ScanCancel->setFocus();
+    }
+}
