@@ -215,7 +215,26 @@ void CliTest::writeIsVerified()
 
 void CliTest::clampedValueIsNotTaken()
 {
-    QSKIP("needs the simulator's clamp option");
+    // GIVEN a modem that limits Tx power to 0-3 and keeps its channel
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--clamp"),
+                  QStringLiteral("power=0-3"), QStringLiteral("--refuse"),
+                  QStringLiteral("channel=0-20")});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    // WHEN both are set beyond what it takes, beside a value it does take
+    const Run result = run({"write", "--device", sim.linkPath(), "--power", "5", "--channel", "40",
+                            "--tx-size", "64"});
+
+    // THEN it exits 4 and names each field not taken, sent and reported
+    QCOMPARE(result.code, 4);
+    QCOMPARE(result.err,
+             QStringLiteral("miran-cli: the modem did not take channel: sent 40, modem reports 10\n"
+                            "miran-cli: the modem did not take power: sent 5, modem reports 3\n"));
+    QCOMPARE(result.out, QStringLiteral("destination 7F7F7F7E\nmodule 0A01FF05\nchannel 10\n"
+                                        "power 3\ntx-size 64\nrx-size 30\n"));
+    // The packet went out as asked; the modem changed it.
+    QTRY_COMPARE(wire(sim).value(3), QByteArray::fromHex("7F7F7F7E0A01FF052805401E"));
+    QCOMPARE(sim.configuration(), QByteArray::fromHex("7F7F7F7E0A01FF050A03401E"));
 }
 
 void CliTest::badValuesSendNothing_data()
@@ -398,8 +417,10 @@ void CliTest::findAtAnotherRate_data()
     QTest::addColumn<int>("tries");
 
     QTest::newRow("9600") << "9600" << QStringList{} << " 9600\n" << 2;
-    QTest::newRow("256000, as json")
-        << "256000" << QStringList{"--json"} << R"(","rate":256000})" "\n" << 10;
+    QTest::newRow("256000, as json") << "256000" << QStringList{"--json"}
+                                     << R"(","rate":256000})"
+                                        "\n"
+                                     << 10;
 }
 
 void CliTest::findAtAnotherRate()
