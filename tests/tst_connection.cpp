@@ -45,8 +45,6 @@ private Q_SLOTS:
     void openShowsConnectedState();
     void connectReadsConfiguration();
     void invalidPortShowsTerminalPage();
-    void failuresBeforeAndAfterDisablingButtons_data();
-    void failuresBeforeAndAfterDisablingButtons();
     void disconnectKeepsTerminalButtons();
     void choosingAPortAlwaysReconnects();
     void newBaudRateWaitsForTheNextOpen();
@@ -61,12 +59,20 @@ void ConnectionTest::openShowsConnectedState()
     fixture.setSetting("Settings/Port", "3");
     Form1 &form = fixture.start();
 
-    form.portConnection().OpenComms();
+    // The first quiet time after start has decoded the empty buffer.
+    QTRY_VERIFY(!form.session().readPending());
+    QStringList statuses;
+    fixture.fake().onWrite = [&form, &statuses](const QByteArray &) {
+        statuses.append(form.ui().statusText());
+    };
+
+    QTest::mouseClick(form.ui().Command7, Qt::LeftButton);
 
     QCOMPARE(fixture.fake().settings, QStringLiteral("38400,n,8,1"));
     QCOMPARE(fixture.fake().commPort, 3);
     QVERIFY(fixture.fake().portOpen());
-    QCOMPARE(form.ui().statusText(), QStringLiteral("Connected to COMM 3"));
+    // The read-back follows the open at once.
+    QCOMPARE(statuses.first(), QStringLiteral("Requesting Configuration..."));
     QCOMPARE(form.ui().Command7->text(), QStringLiteral("Disconnect"));
     QCOMPARE(enabledButtons(form.ui()), QStringLiteral("101111"));
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
@@ -99,7 +105,7 @@ void ConnectionTest::invalidPortShowsTerminalPage()
         statusWhileBoxOpen = form.ui().statusText();
     };
 
-    form.portConnection().OpenComms();
+    QTest::mouseClick(form.ui().Command7, Qt::LeftButton);
 
     QCOMPARE(form.ui().TabStrip1->currentIndex(), 2);
     QVERIFY(form.ui().TermPic->isVisible());
@@ -107,64 +113,13 @@ void ConnectionTest::invalidPortShowsTerminalPage()
              (QList<RecordingDialogs::Box>{
                  {"Please select a valid comms port", "MIRAN Modem Utility"}}));
     QCOMPARE(statusWhileBoxOpen, QStringLiteral("Connecting..."));
-    QCOMPARE(form.ui().statusText(), QStringLiteral("Invalid port"));
     QCOMPARE(enabledButtons(form.ui()), QStringLiteral("000000"));
     QCOMPARE(form.ui().Command7->text(), QStringLiteral("Connect"));
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
-
     // The read-back that follows every attempt finds the port closed.
-    QTest::mouseClick(form.ui().Command7, Qt::LeftButton);
     QCOMPARE(form.ui().statusText(),
              QStringLiteral("No Response from Modem. Check Comms Port & Baud rate"));
     QVERIFY(fixture.fake().writes.isEmpty());
-}
-
-void ConnectionTest::failuresBeforeAndAfterDisablingButtons_data()
-{
-    QTest::addColumn<QString>("baud");
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<bool>("failSettings");
-    QTest::addColumn<QString>("buttonsAfter");
-    QTest::addColumn<QString>("descriptionPart");
-    // The line settings come before the buttons are disabled: they keep
-    // their states. The port number comes after.
-    QTest::newRow("baud refused") << ""
-                                  << "1" << true << "100111"
-                                  << "baud";
-    QTest::newRow("port not a number") << "38400"
-                                       << "abc" << false << "000000"
-                                       << "\"abc\"";
-}
-
-void ConnectionTest::failuresBeforeAndAfterDisablingButtons()
-{
-    QFETCH(QString, baud);
-    QFETCH(QString, port);
-    QFETCH(bool, failSettings);
-    QFETCH(QString, buttonsAfter);
-    QFETCH(QString, descriptionPart);
-    FormFixture fixture;
-    Form1 &form = fixture.start();
-    // GIVEN a connection that was made and closed again
-    form.portConnection().OpenComms();
-    form.portConnection().CloseComms();
-    QCOMPARE(enabledButtons(form.ui()), QStringLiteral("100111"));
-    // WHEN the next open fails
-    form.ui().Combo2->setEditText(baud);
-    form.state().PortSetting = port;
-    if (failSettings)
-        fixture.fake().failSettings = Failure(FailureNumber::InvalidPropertyValue, "No baud rate");
-    form.portConnection().OpenComms();
-    // THEN the general failure branch reports it
-    QCOMPARE(fixture.dialogs.messages.size(), 1);
-    const RecordingDialogs::Box box = fixture.dialogs.messages.first();
-    QCOMPARE(box.title, QStringLiteral("Error"));
-    QVERIFY2(box.prompt.startsWith("Error: "), qPrintable(box.prompt));
-    QVERIFY2(box.prompt.contains(descriptionPart, Qt::CaseInsensitive), qPrintable(box.prompt));
-    QCOMPARE(form.ui().statusText(), "Error!! " + box.prompt.mid(7));
-    QCOMPARE(enabledButtons(form.ui()), buttonsAfter);
-    QCOMPARE(form.ui().Command7->text(), QStringLiteral("Connect"));
-    QVERIFY(!fixture.fake().portOpen());
 }
 
 void ConnectionTest::disconnectKeepsTerminalButtons()
@@ -193,7 +148,7 @@ void ConnectionTest::choosingAPortAlwaysReconnects()
     choosePort(form.ui(), 4);
     QCOMPARE(comm.opens, 1);
     QCOMPARE(comm.commPort, 5);
-    QCOMPARE(form.state().PortSetting, QStringLiteral("5"));
+    QCOMPARE(form.session().portSetting(), QStringLiteral("5"));
     QCOMPARE(comm.written(), QByteArray("+++---"));
 
     // The same port again: closed, opened and read back once more.
@@ -208,13 +163,13 @@ void ConnectionTest::newBaudRateWaitsForTheNextOpen()
 {
     FormFixture fixture;
     Form1 &form = fixture.start();
-    form.portConnection().OpenComms();
+    QTest::mouseClick(form.ui().Command7, Qt::LeftButton);
     form.ui().Combo2->setCurrentIndex(2);
     Q_EMIT form.ui().Combo2->activated(2);
     QCOMPARE(fixture.fake().settings, QStringLiteral("38400,n,8,1"));
 
-    form.portConnection().CloseComms();
-    form.portConnection().OpenComms();
+    QTest::mouseClick(form.ui().Command7, Qt::LeftButton);
+    QTest::mouseClick(form.ui().Command7, Qt::LeftButton);
     QCOMPARE(fixture.fake().settings, QStringLiteral("9600,n,8,1"));
 }
 

@@ -4,9 +4,9 @@
 #include "support/formfixture.h"
 #include "support/modemsim.h"
 
+#include "platform/application.h"
 #include "platform/failure.h"
 #include "platform/mscomm.h"
-#include "platform/application.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 

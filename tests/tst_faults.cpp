@@ -170,7 +170,7 @@ void expectLostThenUsable(FormFixture &fixture, ModemSim &sim)
     QVERIFY(!ui.Command2->isEnabled());
     QVERIFY(!ui.Command3->isEnabled());
     QCOMPARE(fixture.form().cursor().shape(), Qt::ArrowCursor);
-    QVERIFY(!fixture.form().state().exchangeRunning());
+    QVERIFY(!fixture.form().session().exchangeRunning());
     QVERIFY2(fixture.dialogs.messages.size() <= 1,
              qPrintable(QString::number(fixture.dialogs.messages.size()) + " boxes"));
     const QString lost = QStringLiteral("The connection to %1 was lost").arg(sim.linkPath());
@@ -179,7 +179,7 @@ void expectLostThenUsable(FormFixture &fixture, ModemSim &sim)
     QCOMPARE(sim.configuration(), kConfigBytes);
 
     // The next reply must start in slot 0: let the quiet time end the last one.
-    QTRY_VERIFY(!fixture.form().receiver().Timer1().isEnabled());
+    QTRY_VERIFY(!fixture.form().session().quietTimeRunning());
     QVERIFY2(sim.plug(), qPrintable(sim.errorString()));
     click(ui.Command7);
     QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
@@ -405,7 +405,7 @@ void FaultsTest::addressFileFaults()
     QCOMPARE(items(form.ui().Combo4), lines + kBuiltIns);
     QVERIFY(fixture.dialogs.messages.isEmpty());
     // The window works: the start-up pass runs, then it connects and reads.
-    QTRY_VERIFY(!form.state().ReadPending);
+    QTRY_VERIFY(!form.session().readPending());
     fixture.fake().answerCommandMode(kConfigBytes, 10ms);
     click(form.ui().Command7);
     QTRY_COMPARE(fieldTexts(form.ui()), kSimConfigurationFields);

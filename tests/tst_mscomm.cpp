@@ -4,11 +4,11 @@
 #include "support/formfixture.h"
 #include "support/modemsim.h"
 
+#include "platform/application.h"
 #include "platform/failure.h"
 #include "platform/mscomm.h"
 #include "platform/portmap.h"
 #include "platform/settingsstore.h"
-#include "platform/application.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 

@@ -95,22 +95,22 @@ void StartupTest::firstRunShowsDefaults()
         QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
     QTRY_COMPARE(QApplication::focusWidget(), ui.Command7);
 
-    QVERIFY(form.state().TermEcho);
-    QCOMPARE(form.state().RxBuffer.count(), 0);
-    QCOMPARE(form.state().PortSetting, QStringLiteral("1"));
+    QVERIFY(form.session().termEcho());
+    QCOMPARE(form.session().rxBuffer().count(), 0);
+    QCOMPARE(form.session().portSetting(), QStringLiteral("1"));
 }
 
 void StartupTest::firstTickLeavesQuestionMarks()
 {
     FormFixture fixture;
     Form1 &form = fixture.start();
-    QVERIFY(form.state().ReadPending);
-    QVERIFY(form.receiver().Timer1().isEnabled());
+    QVERIFY(form.session().readPending());
+    QVERIFY(form.session().quietTimeRunning());
 
     QTRY_COMPARE(fieldTexts(form.ui()), repeated(QStringLiteral("??"), 12));
     QCOMPARE(form.ui().BRText->text(), QStringLiteral("0"));
-    QVERIFY(!form.state().ReadPending);
-    QVERIFY(!form.receiver().Timer1().isEnabled());
+    QVERIFY(!form.session().readPending());
+    QVERIFY(!form.session().quietTimeRunning());
     // No port is open, so the pass does not enable "Set".
     QVERIFY(!form.ui().Command2->isEnabled());
 }
@@ -203,7 +203,7 @@ void StartupTest::storedSettingsAreRestoredUnchecked()
 
     // 16 is not in the list, and is shown all the same; no port opens.
     QCOMPARE(form.ui().Combo1->currentText(), QStringLiteral("16"));
-    QCOMPARE(form.state().PortSetting, QStringLiteral("16"));
+    QCOMPARE(form.session().portSetting(), QStringLiteral("16"));
     QCOMPARE(form.ui().Combo2->currentText(), QStringLiteral("9600"));
     QCOMPARE(form.ui().Combo4->currentText(), QStringLiteral("0000ABCD"));
     QCOMPARE(fixture.fake().opens, 0);

@@ -8,7 +8,6 @@
 #include "support/formfixture.h"
 #include "support/modemsim.h"
 
-#include "modem/timedwait.h"
 #include "platform/qteventpump.h"
 #include "platform/steadyclock.h"
 #include "shell/form1.h"
@@ -34,7 +33,7 @@ using namespace std::chrono_literals;
 namespace {
 constexpr qsizetype kFloodBytes = 4 * 1024 * 1024;
 constexpr int kDelayRounds = 10;
-constexpr double kDelayInterval = 0.5;
+constexpr std::chrono::duration<double> kDelayInterval{0.5};
 
 double cpuSeconds()
 {
@@ -141,14 +140,14 @@ void benchDelay()
     }
     const Measure wait = measure([&fixture] {
         for (int i = 0; i < kDelayRounds; ++i)
-            fixture.form().timedWait().DelaySeconds(kDelayInterval);
+            fixture.form().session().DelaySeconds(kDelayInterval);
     });
     // The wait as a plain loop that lets events run and looks at the clock
     // again at once.
     const SteadyClock clock;
     const Measure pumping = measure([&clock] {
         for (int i = 0; i < kDelayRounds; ++i) {
-            const double end = clock.seconds() + kDelayInterval;
+            const double end = clock.seconds() + kDelayInterval.count();
             while (!(clock.seconds() > end))
                 QCoreApplication::processEvents();
         }

@@ -85,6 +85,11 @@ bool ModemSession::portOpen() const
     return m_comm.portOpen();
 }
 
+bool ModemSession::quietTimeRunning() const
+{
+    return m_timer1.isActive();
+}
+
 // --- Requests ---------------------------------------------------------------
 
 bool ModemSession::Command7_Click()

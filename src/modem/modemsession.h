@@ -88,6 +88,12 @@ public:
     bool readPending() const { return ReadPending; }
     bool noReply() const { return NoReply; }
     bool termEcho() const { return TermEcho; }
+    // Timer1 counts: a burst has not yet been ended by its quiet time.
+    bool quietTimeRunning() const;
+
+    // The timed wait between the steps of an exchange: lets events run and
+    // sleeps between them, until strictly more than the interval has passed.
+    void DelaySeconds(std::chrono::duration<double> interval);
 
     // Runs a handler as an entry from the event loop: a failure is shown in a
     // box, the pointer comes back, and the program goes on.
@@ -114,7 +120,6 @@ private:
 
     void EnterATMode();
     void CloseATMode();
-    void DelaySeconds(std::chrono::duration<double> interval);
     void sendFromButton(const QString &progress, void (ModemSession::*send)());
 
     void readBack();

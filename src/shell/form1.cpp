@@ -119,6 +119,7 @@ void Form1::wireTerminalPage()
         m_session.guard([this, keyAscii] { m_session.Text14_KeyPress(keyAscii); });
     });
     new FocusInFilter(ui.Text13, [this] { m_session.guard([this] { Text13_GotFocus(); }); });
+    ui.Text13->setDialogs(&m_platform.dialogs);
 }
 
 // --- Load, unload, tabs -----------------------------------------------------
@@ -155,6 +156,8 @@ void Form1::Form_Load()
         settings.read(kSettings, QStringLiteral("ADDRESS"), QStringLiteral("7F7F7F7F"));
     ui.Combo4->setEditText(m_addressShown);
 
+    ui.Text13->setCapacity(TerminalView::capacityFromSetting(
+        settings.read(QStringLiteral("Terminal"), QStringLiteral("Capacity"), QString())));
     ui.Text13->clearReceived();
     ui.Text14->setPlainText(QString());
     ui.setStatusText(QStringLiteral("Disconnected"));

@@ -1,31 +1,118 @@
 #include "terminalview.h"
 
+#include "dialogcapturefilechooser.h"
+#include "hexrow.h"
+#include "platform/steadyclock.h"
+#include "platform/widgetdialogs.h"
+#include "terminalviewaccessible.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
+#include <QWheelEvent>
 
 #include <algorithm>
-#include <memory>
+#include <climits>
+#include <cmath>
 
 using namespace std::chrono_literals;
 
 namespace {
 // A frame at 60 Hz: fast enough to look immediate, slow enough to batch.
 constexpr auto kFlushDelay = 16ms;
+constexpr int kMargin = 3;
+constexpr int kWheelRows = 3;
+// Lines at least this long keep their wrap between frames; shorter ones are
+// cheaper to wrap again.
+constexpr qint64 kCachedLine = 4096;
+constexpr qsizetype kKiB = 1024;
+constexpr qsizetype kMiB = 1024 * kKiB;
+constexpr qsizetype kLargestCapacity = 1024 * kMiB;
 constexpr char16_t kControlPictures = 0x2400;
 constexpr char16_t kDeletePicture = 0x2421;
 constexpr char16_t kReplacement = 0xFFFD;
+const QString kTitle = QStringLiteral("MIRAN Modem Utility");
+
+QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("TerminalView") && object && object->isWidgetType())
+        return new TerminalViewAccessible(static_cast<TerminalView *>(object));
+    return nullptr;
+}
 } // namespace
 
 TerminalView::TerminalView(QWidget *parent)
-    : QPlainTextEdit(parent)
+    : QAbstractScrollArea(parent)
+    , m_ownDialogs(std::make_unique<WidgetDialogs>(this))
+    , m_ownChooser(std::make_unique<DialogCaptureFileChooser>())
+    , m_ownClock(std::make_unique<SteadyClock>())
 {
-    setReadOnly(true);
-    setUndoRedoEnabled(false);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(&accessibleFor);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+
+    m_dialogs = m_ownDialogs.get();
+    m_chooser = m_ownChooser.get();
+    m_clock = m_ownClock.get();
+    setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setCursor(Qt::IBeamCursor);
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &TerminalView::flushPending);
+    // Reported once the receive handler has returned, not from inside it.
+    connect(&m_capture, &CaptureFile::failed, this, &TerminalView::reportMessage,
+            Qt::QueuedConnection);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TerminalView::onScrollBarMoved);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            &TerminalView::onScrollBarAction);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(),
+            qOverload<>(&QWidget::update));
+    createActions();
+    updateMetrics();
+}
+
+TerminalView::~TerminalView() = default;
+
+void TerminalView::createActions()
+{
+    const auto add = [this](const QString &text, const QKeySequence &keys, bool checkable) {
+        auto *action = new QAction(text, this);
+        action->setShortcut(keys);
+        // The box hands the focus on, so its keys work from the whole window
+        // while it is on screen.
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setCheckable(checkable);
+        addAction(action);
+        return action;
+    };
+    m_copyAction = add(QStringLiteral("Copy"), QKeySequence(QStringLiteral("Ctrl+Shift+C")), false);
+    m_selectAllAction =
+        add(QStringLiteral("Select All"), QKeySequence(QStringLiteral("Ctrl+Shift+A")), false);
+    m_hexAction =
+        add(QStringLiteral("Hex View"), QKeySequence(QStringLiteral("Ctrl+Shift+H")), true);
+    m_stampAction =
+        add(QStringLiteral("Time Stamps"), QKeySequence(QStringLiteral("Ctrl+Shift+T")), true);
+    m_captureAction = add(QStringLiteral("Capture to File\u2026"),
+                          QKeySequence(QStringLiteral("Ctrl+Shift+L")), true);
+    connect(m_copyAction, &QAction::triggered, this, &TerminalView::copy);
+    connect(m_selectAllAction, &QAction::triggered, this, &TerminalView::selectAll);
+    connect(m_hexAction, &QAction::toggled, this, &TerminalView::setHexView);
+    connect(m_stampAction, &QAction::toggled, this, &TerminalView::setTimeStamps);
+    connect(m_captureAction, &QAction::triggered, this, &TerminalView::toggleCapture);
 }
 
 QChar TerminalView::displayChar(unsigned char byte)
@@ -41,94 +128,770 @@ QChar TerminalView::displayChar(unsigned char byte)
     return QChar(static_cast<char16_t>(byte));
 }
 
+QString TerminalView::droppedText(qint64 bytes)
+{
+    if (bytes >= kMiB)
+        return QStringLiteral("\u2026 %1 MiB dropped").arg(double(bytes) / kMiB, 0, 'f', 1);
+    if (bytes >= kKiB)
+        return QStringLiteral("\u2026 %1 KiB dropped").arg(double(bytes) / kKiB, 0, 'f', 1);
+    return QStringLiteral("\u2026 %1 bytes dropped").arg(bytes);
+}
+
+// --- Receiving ---------------------------------------------------------------
+
 void TerminalView::appendReceived(const QString &chunk)
 {
-    for (const QChar c : chunk)
-        appendByte(static_cast<unsigned char>(c.unicode()));
+    if (chunk.isEmpty())
+        return;
+    // While a frame is pending, bytes came less than a frame ago: the same
+    // burst, and no clock to read for every byte of a flood. The frame notes
+    // its time as the last arrival, which errs by at most one frame.
+    if (!m_flushTimer.isActive()) {
+        const double now = m_clock->seconds();
+        const double quiet = std::chrono::duration<double>(kQuietTime).count();
+        if (!m_lastReceived || now - *m_lastReceived >= quiet)
+            m_store.markBurst(QDateTime::currentMSecsSinceEpoch());
+        m_lastReceived = now;
+    }
+
+    m_chunk.resize(chunk.size());
+    for (qsizetype i = 0; i < chunk.size(); ++i)
+        m_chunk[i] = static_cast<char>(chunk[i].unicode());
+    m_store.append(m_chunk);
+    m_capture.write(m_chunk);
     if (!m_flushTimer.isActive())
         m_flushTimer.start(kFlushDelay);
-}
-
-void TerminalView::appendByte(unsigned char byte)
-{
-    const qsizetype offset = m_bytes.size();
-    m_bytes.append(static_cast<char>(byte));
-    if (byte == '\n' && m_lastWasCarriageReturn) {
-        // CR LF is one line break: the line after it starts after the LF.
-        m_blockStart.back() = offset + 1;
-        m_lastWasCarriageReturn = false;
-        return;
-    }
-    m_lastWasCarriageReturn = byte == '\r';
-    const QChar shown = displayChar(byte);
-    if (shown.isNull()) {
-        breakBlock(offset + 1);
-        return;
-    }
-    m_pending.append(shown);
-    if (++m_blockLength == kBlockLength)
-        breakBlock(offset + 1);
-}
-
-void TerminalView::breakBlock(qsizetype nextBlockStart)
-{
-    m_pending.append(QLatin1Char('\n'));
-    m_blockStart.push_back(nextBlockStart);
-    m_blockLength = 0;
-}
-
-void TerminalView::flushPending()
-{
-    m_flushTimer.stop();
-    if (m_pending.isEmpty())
-        return;
-    QScrollBar *scroll = verticalScrollBar();
-    const bool followEnd = scroll->value() == scroll->maximum();
-    QTextCursor end(document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(m_pending);
-    m_pending.clear();
-    if (followEnd)
-        scroll->setValue(scroll->maximum());
 }
 
 void TerminalView::clearReceived()
 {
     m_flushTimer.stop();
-    m_bytes.clear();
-    m_pending.clear();
-    m_blockStart.assign(1, 0);
-    m_blockLength = 0;
-    m_lastWasCarriageReturn = false;
-    clear();
+    m_store.clear();
+    m_lastReceived.reset();
+    m_anchor = m_caret = 0;
+    m_top = 0;
+    m_follow = true;
+    invalidateLayout();
+    syncScrollBar();
+    viewport()->update();
 }
 
-qsizetype TerminalView::byteOffsetOf(int position) const
+void TerminalView::flushPending()
 {
-    const QTextBlock block = document()->findBlock(position);
-    const auto index = static_cast<size_t>(block.blockNumber());
-    if (!block.isValid() || index >= m_blockStart.size())
-        return m_bytes.size();
-    return std::min(m_blockStart[index] + (position - block.position()), m_bytes.size());
+    if (m_flushTimer.isActive())
+        m_lastReceived = m_clock->seconds();
+    m_flushTimer.stop();
+    m_anchor = std::clamp(m_anchor, m_store.begin(), m_store.end());
+    m_caret = std::clamp(m_caret, m_store.begin(), m_store.end());
+    syncScrollBar();
+    viewport()->update();
+}
+
+QString TerminalView::toPlainText() const
+{
+    QString text;
+    if (m_store.droppedBytes() > 0)
+        text = droppedText(m_store.droppedBytes()) + QLatin1Char('\n');
+    const QByteArray &bytes = m_store.bytes();
+    text.reserve(text.size() + bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            continue;
+        const QChar shown = displayChar(byte);
+        text.append(shown.isNull() ? QChar(u'\n') : shown);
+    }
+    return text;
+}
+
+QStringList TerminalView::visibleRows() const
+{
+    QStringList rows;
+    const Row last = lastRow();
+    std::optional<Row> row = rowAt(m_top);
+    for (int shown = 0; row && shown * m_rowHeight < viewport()->height(); ++shown) {
+        if (row->dropped)
+            rows.append(droppedText(m_store.droppedBytes()));
+        else if (m_hex)
+            rows.append(HexRow::format(row->start, m_store.slice(row->start, row->end)));
+        else
+            rows.append(shownText(*row));
+        row = rowAfter(*row, last);
+    }
+    return rows;
+}
+
+// --- Settings and switches -----------------------------------------------------
+
+qsizetype TerminalView::capacityFromSetting(const QString &mebibytes)
+{
+    bool ok = false;
+    const double value = mebibytes.trimmed().toDouble(&ok);
+    if (!ok || !(value > 0))
+        return ReceiveStore::kDefaultCapacity;
+    const double bytes = std::min(value * kMiB, double(kLargestCapacity));
+    return std::max(qsizetype(bytes), ReceiveStore::kSmallestCapacity);
+}
+
+void TerminalView::setCapacity(qsizetype bytes)
+{
+    m_store.setCapacity(std::min(bytes, kLargestCapacity));
+    invalidateLayout();
+    flushPending();
+}
+
+void TerminalView::setHexView(bool on)
+{
+    m_hex = on;
+    m_hexAction->setChecked(on);
+    const qint64 keep = m_top;
+    invalidateLayout();
+    m_top = rowAt(keep).start;
+    flushPending();
+}
+
+void TerminalView::setTimeStamps(bool on)
+{
+    m_stamps = on;
+    m_stampAction->setChecked(on);
+    invalidateLayout();
+    flushPending();
+}
+
+void TerminalView::toggleCapture()
+{
+    if (m_capture.isActive()) {
+        const QString failure = m_capture.stop();
+        m_captureAction->setChecked(false);
+        if (!failure.isEmpty())
+            reportMessage(failure);
+        return;
+    }
+    const QString fileName = m_chooser->chooseCaptureFile(this);
+    if (!fileName.isEmpty()) {
+        const QString failure = m_capture.start(fileName);
+        if (!failure.isEmpty())
+            reportMessage(failure);
+    }
+    m_captureAction->setChecked(m_capture.isActive());
+}
+
+void TerminalView::reportMessage(const QString &message)
+{
+    m_captureAction->setChecked(m_capture.isActive());
+    m_dialogs->messageBox(message, kTitle);
+}
+
+// --- Selection -------------------------------------------------------------------
+
+void TerminalView::setSelection(qint64 anchor, qint64 caret)
+{
+    m_anchor = std::clamp(anchor, m_store.begin(), m_store.end());
+    m_caret = std::clamp(caret, m_store.begin(), m_store.end());
+    viewport()->update();
+}
+
+void TerminalView::selectAll()
+{
+    setSelection(m_store.begin(), m_store.end());
+}
+
+qint64 TerminalView::selectionStart() const
+{
+    return std::clamp(std::min(m_anchor, m_caret), m_store.begin(), m_store.end());
+}
+
+qint64 TerminalView::selectionEnd() const
+{
+    return std::clamp(std::max(m_anchor, m_caret), m_store.begin(), m_store.end());
 }
 
 QString TerminalView::selectedReceivedText() const
 {
-    const QTextCursor selection = textCursor();
-    const qsizetype from = byteOffsetOf(selection.selectionStart());
-    const qsizetype to = byteOffsetOf(selection.selectionEnd());
-    return QString::fromLatin1(m_bytes.mid(from, to - from));
+    const QByteArrayView bytes = m_store.slice(selectionStart(), selectionEnd());
+    return QString::fromLatin1(bytes.data(), bytes.size());
 }
 
-QMimeData *TerminalView::createMimeDataFromSelection() const
+void TerminalView::copy() const
 {
-    auto mime = std::make_unique<QMimeData>();
-    mime->setText(selectedReceivedText());
-    // The caller takes ownership.
-    return mime.release();
+    if (selectionStart() == selectionEnd())
+        return;
+    QGuiApplication::clipboard()->setText(selectedReceivedText());
 }
 
-bool TerminalView::canInsertFromMimeData(const QMimeData *) const
+// --- Layout ------------------------------------------------------------------------
+
+void TerminalView::updateMetrics()
 {
-    return false;
+    QFont textFont = font();
+    // Kerning would make a row's width differ from the sum of its characters.
+    textFont.setKerning(false);
+    const QFontMetricsF text(textFont);
+    for (int byte = 0; byte < 256; ++byte) {
+        const QChar shown = displayChar(static_cast<unsigned char>(byte));
+        m_advance[size_t(byte)] = shown.isNull() ? 0 : text.horizontalAdvance(shown);
+    }
+    m_hexFont = font();
+    m_hexFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
+    m_hexFont.setStyleHint(QFont::Monospace);
+    m_hexFont.setFixedPitch(true);
+    const QFontMetricsF hex(m_hexFont);
+    m_hexCell = hex.horizontalAdvance(QLatin1Char('0'));
+    m_rowHeight = int(std::ceil(std::max(text.height(), hex.height())));
+    m_ascent = int(std::ceil(std::max(text.ascent(), hex.ascent())));
+    m_gutter = int(std::ceil(text.horizontalAdvance(QStringLiteral("00:00:00.000")))) + 2 * kMargin;
+    invalidateLayout();
+}
+
+void TerminalView::invalidateLayout()
+{
+    for (Wrap &wrap : m_wraps)
+        wrap = Wrap();
+    m_scratch = Wrap();
+}
+
+int TerminalView::textLeft() const
+{
+    return kMargin + (m_stamps ? m_gutter : 0);
+}
+
+qreal TerminalView::textWidth() const
+{
+    return std::max<qreal>(viewport()->width() - textLeft() - kMargin, m_advance['W']);
+}
+
+TerminalView::Wrap &TerminalView::wrapFor(qint64 lineStart) const
+{
+    for (Wrap &wrap : m_wraps) {
+        if (wrap.line == lineStart) {
+            wrap.used = ++m_wrapUse;
+            return wrap;
+        }
+    }
+    return m_scratch;
+}
+
+void TerminalView::extendWrap(Wrap &wrap, qint64 lineEnd, qint64 upTo) const
+{
+    const qreal width = textWidth();
+    const qint64 limit = std::min(upTo, lineEnd);
+    while (wrap.scannedTo < limit) {
+        const qreal advance = m_advance[m_store.at(wrap.scannedTo)];
+        if (wrap.rowWidth > 0 && wrap.rowWidth + advance > width) {
+            wrap.rowStarts.push_back(qint32(wrap.scannedTo - wrap.line));
+            wrap.rowWidth = 0;
+        }
+        wrap.rowWidth += advance;
+        ++wrap.scannedTo;
+    }
+}
+
+TerminalView::Row TerminalView::textRowAt(qint64 offset) const
+{
+    offset = std::clamp(offset, m_store.begin(), m_store.end());
+    const qint64 line = m_store.lineStart(offset);
+    const qint64 next = m_store.nextLineStart(line);
+    const qint64 lineEnd = m_store.lineEnd(line);
+
+    Wrap *wrap = &wrapFor(line);
+    if (wrap->line != line) {
+        if (lineEnd - line >= kCachedLine) {
+            wrap = &*std::min_element(m_wraps.begin(), m_wraps.end(),
+                                      [](const Wrap &a, const Wrap &b) { return a.used < b.used; });
+            wrap->used = ++m_wrapUse;
+        }
+        *wrap = Wrap{line, {0}, line, 0, wrap->used};
+    }
+    const qint64 at = std::min(offset, lineEnd);
+    extendWrap(*wrap, lineEnd, at + 1);
+    const auto index =
+        size_t(std::upper_bound(wrap->rowStarts.begin(), wrap->rowStarts.end(), qint32(at - line)) -
+               wrap->rowStarts.begin() - 1);
+    // The row's end is where the next one starts: wrap on until it shows.
+    while (wrap->rowStarts.size() == index + 1 && wrap->scannedTo < lineEnd)
+        extendWrap(*wrap, lineEnd, wrap->scannedTo + 1);
+
+    Row row;
+    row.start = line + wrap->rowStarts[index];
+    if (index + 1 < wrap->rowStarts.size()) {
+        row.end = line + wrap->rowStarts[index + 1];
+        row.next = row.end;
+    } else {
+        row.end = lineEnd;
+        row.next = next < 0 ? m_store.end() : next;
+    }
+    return row;
+}
+
+TerminalView::Row TerminalView::hexRowAt(qint64 offset) const
+{
+    const qint64 begin = m_store.begin();
+    const qint64 end = m_store.end();
+    if (end == begin)
+        return {begin, begin, begin};
+    offset = std::clamp(offset, begin, end - 1);
+    qint64 segmentStart = 0;
+    qint64 segmentEnd = end;
+    if (m_stamps) {
+        // Each burst starts a row of its own, under its time stamp.
+        const auto next = m_store.burstFrom(offset + 1);
+        if (next != m_store.bursts().end())
+            segmentEnd = next->offset;
+        if (next != m_store.bursts().begin())
+            segmentStart = std::prev(next)->offset;
+    }
+    const qint64 start = segmentStart + (offset - segmentStart) / HexRow::kBytes * HexRow::kBytes;
+    Row row;
+    row.start = std::max(start, begin);
+    row.end = std::min({start + HexRow::kBytes, segmentEnd, end});
+    row.next = row.end;
+    return row;
+}
+
+TerminalView::Row TerminalView::rowAt(qint64 offset) const
+{
+    if (m_store.droppedBytes() > 0 && offset < m_store.begin()) {
+        const qint64 marker = m_store.begin() - 1;
+        return {marker, marker, m_store.begin(), true};
+    }
+    return m_hex ? hexRowAt(offset) : textRowAt(offset);
+}
+
+TerminalView::Row TerminalView::lastRow() const
+{
+    return rowAt(m_store.end());
+}
+
+std::optional<TerminalView::Row> TerminalView::rowAfter(const Row &row, const Row &last) const
+{
+    if (row.dropped)
+        return rowAt(m_store.begin());
+    if (row.start >= last.start)
+        return std::nullopt;
+    return rowAt(row.next);
+}
+
+std::optional<TerminalView::Row> TerminalView::rowBefore(const Row &row) const
+{
+    if (row.dropped)
+        return std::nullopt;
+    if (row.start <= m_store.begin()) {
+        if (m_store.droppedBytes() > 0)
+            return rowAt(m_store.begin() - 1);
+        return std::nullopt;
+    }
+    return rowAt(row.start - 1);
+}
+
+qint64 TerminalView::firstTop() const
+{
+    return m_store.droppedBytes() > 0 ? m_store.begin() - 1 : m_store.begin();
+}
+
+int TerminalView::visibleRowCount() const
+{
+    return std::max(1, viewport()->height() / m_rowHeight);
+}
+
+qint64 TerminalView::bottomTop() const
+{
+    Row row = lastRow();
+    for (int i = 1; i < visibleRowCount(); ++i) {
+        const std::optional<Row> before = rowBefore(row);
+        if (!before)
+            break;
+        row = *before;
+    }
+    return row.start;
+}
+
+// --- Scrolling -----------------------------------------------------------------------
+
+void TerminalView::syncScrollBar()
+{
+    m_syncing = true;
+    const qint64 first = firstTop();
+    const qint64 bottom = std::max(bottomTop(), first);
+    if (m_follow || m_top >= bottom)
+        m_top = bottom;
+    else
+        m_top = rowAt(std::max(m_top, first)).start;
+    m_follow = m_top >= bottom;
+
+    QScrollBar *bar = verticalScrollBar();
+    const qreal averageAdvance = std::max<qreal>(m_advance['n'], 1);
+    const int rowBytes = m_hex ? HexRow::kBytes : std::max(1, int(textWidth() / averageAdvance));
+    bar->setRange(0, int(std::min<qint64>(bottom - first, INT_MAX)));
+    bar->setSingleStep(rowBytes);
+    bar->setPageStep(std::max(1, rowBytes * (visibleRowCount() - 1)));
+    bar->setValue(int(std::min<qint64>(m_top - first, INT_MAX)));
+
+    QScrollBar *across = horizontalScrollBar();
+    const int hexWidth = int(std::ceil(HexRow::width() * m_hexCell)) + textLeft() + kMargin;
+    across->setRange(0, m_hex ? std::max(0, hexWidth - viewport()->width()) : 0);
+    across->setPageStep(viewport()->width());
+    across->setSingleStep(int(std::ceil(m_hexCell)));
+    m_syncing = false;
+}
+
+void TerminalView::onScrollBarMoved(int value)
+{
+    if (m_syncing)
+        return;
+    m_top = rowAt(firstTop() + value).start;
+    m_follow = value >= verticalScrollBar()->maximum();
+    viewport()->update();
+}
+
+void TerminalView::onScrollBarAction(int action)
+{
+    int rows = 0;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        rows = 1;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        rows = -1;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        rows = std::max(1, visibleRowCount() - 1);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        rows = -std::max(1, visibleRowCount() - 1);
+        break;
+    default:
+        return;
+    }
+    // Steps move by rows of the layout, whatever their length in bytes.
+    Row row = rowAt(m_top);
+    const qint64 bottom = bottomTop();
+    const Row last = lastRow();
+    for (; rows > 0 && row.start < bottom; --rows)
+        row = rowAfter(row, last).value_or(row);
+    for (; rows < 0; ++rows) {
+        const std::optional<Row> before = rowBefore(row);
+        if (!before)
+            break;
+        row = *before;
+    }
+    verticalScrollBar()->setSliderPosition(int(row.start - firstTop()));
+}
+
+void TerminalView::scrollRows(int rows)
+{
+    Row row = rowAt(m_top);
+    const qint64 bottom = bottomTop();
+    const Row last = lastRow();
+    for (; rows > 0 && row.start < bottom; --rows)
+        row = rowAfter(row, last).value_or(row);
+    for (; rows < 0; ++rows) {
+        const std::optional<Row> before = rowBefore(row);
+        if (!before)
+            break;
+        row = *before;
+    }
+    m_top = row.start;
+    m_follow = m_top >= bottom;
+    syncScrollBar();
+    viewport()->update();
+}
+
+void TerminalView::scrollToBottom()
+{
+    m_follow = true;
+    flushPending();
+}
+
+void TerminalView::scrollToOffset(qint64 offset)
+{
+    m_top = rowAt(offset).start;
+    m_follow = false;
+    syncScrollBar();
+    viewport()->update();
+}
+
+// --- Painting ------------------------------------------------------------------------
+
+QString TerminalView::shownText(const Row &row) const
+{
+    QString text;
+    text.reserve(qsizetype(row.end - row.start));
+    for (qint64 at = row.start; at < row.end; ++at)
+        text.append(displayChar(m_store.at(at)));
+    return text;
+}
+
+QString TerminalView::stampText(const Row &row) const
+{
+    const auto burst = m_store.burstFrom(row.start);
+    if (burst == m_store.bursts().end() || burst->offset >= std::max(row.next, row.start + 1))
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(burst->msecsSinceEpoch)
+        .toString(QStringLiteral("hh:mm:ss.zzz"));
+}
+
+void TerminalView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), palette().brush(QPalette::Base));
+    const Row last = lastRow();
+    std::optional<Row> row = rowAt(m_top);
+    for (int y = 0; row && y < viewport()->height(); y += m_rowHeight) {
+        paintRow(painter, *row, y);
+        row = rowAfter(*row, last);
+    }
+}
+
+void TerminalView::paintRow(QPainter &painter, const Row &row, int y) const
+{
+    const QColor quiet = palette().color(QPalette::PlaceholderText);
+    if (row.dropped) {
+        QFont italic = font();
+        italic.setItalic(true);
+        painter.setFont(italic);
+        painter.setPen(quiet);
+        painter.drawText(kMargin - horizontalScrollBar()->value(), y + m_ascent,
+                         droppedText(m_store.droppedBytes()));
+        return;
+    }
+    if (m_stamps) {
+        const QString stamp = stampText(row);
+        if (!stamp.isEmpty()) {
+            painter.setFont(font());
+            painter.setPen(quiet);
+            painter.drawText(kMargin - horizontalScrollBar()->value(), y + m_ascent, stamp);
+        }
+    }
+    if (m_hex)
+        paintHexRow(painter, row, y);
+    else
+        paintTextRow(painter, row, y);
+}
+
+void TerminalView::paintTextRow(QPainter &painter, const Row &row, int y) const
+{
+    QFont textFont = font();
+    textFont.setKerning(false);
+    painter.setFont(textFont);
+    const qint64 from = std::clamp(selectionStart(), row.start, row.end);
+    const qint64 to = std::clamp(selectionEnd(), row.start, row.end);
+    qreal x = textLeft();
+    const auto run = [&](qint64 begin, qint64 end, bool selected) {
+        if (begin >= end)
+            return;
+        qreal width = 0;
+        for (qint64 at = begin; at < end; ++at)
+            width += m_advance[m_store.at(at)];
+        if (selected) {
+            painter.fillRect(QRectF(x, y, width, m_rowHeight),
+                             palette().brush(QPalette::Highlight));
+            painter.setPen(palette().color(QPalette::HighlightedText));
+        } else {
+            painter.setPen(palette().color(QPalette::Text));
+        }
+        painter.drawText(QPointF(x, y + m_ascent), shownText({begin, end, end}));
+        x += width;
+    };
+    run(row.start, from, false);
+    run(from, to, true);
+    run(to, row.end, false);
+    // A selected line break shows as a short block after the line.
+    if (row.next > row.end && selectionStart() <= row.end && selectionEnd() > row.end)
+        painter.fillRect(QRectF(x, y, m_advance[' '], m_rowHeight),
+                         palette().brush(QPalette::Highlight));
+}
+
+void TerminalView::paintHexRow(QPainter &painter, const Row &row, int y) const
+{
+    const qreal left = textLeft() - horizontalScrollBar()->value();
+    QColor selected = palette().color(QPalette::Highlight);
+    selected.setAlpha(90);
+    const qint64 from = std::max(selectionStart(), row.start);
+    const qint64 to = std::min(selectionEnd(), row.end);
+    for (qint64 at = from; at < to; ++at) {
+        const int index = int(at - row.start);
+        painter.fillRect(
+            QRectF(left + HexRow::hexColumn(index) * m_hexCell, y, 2 * m_hexCell, m_rowHeight),
+            selected);
+        painter.fillRect(
+            QRectF(left + HexRow::charColumn(index) * m_hexCell, y, m_hexCell, m_rowHeight),
+            selected);
+    }
+    painter.setFont(m_hexFont);
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(QPointF(left, y + m_ascent),
+                     HexRow::format(row.start, m_store.slice(row.start, row.end)));
+}
+
+// --- Hit testing -------------------------------------------------------------------
+
+qint64 TerminalView::offsetInRow(const Row &row, int x) const
+{
+    if (row.dropped)
+        return m_store.begin();
+    if (m_hex) {
+        const qreal column = (x - textLeft() + horizontalScrollBar()->value()) / m_hexCell;
+        const int count = int(row.end - row.start);
+        int index = 0;
+        if (column >= HexRow::charColumn(0)) {
+            index = int(std::floor(column)) - HexRow::charColumn(0);
+        } else {
+            while (index < count && column >= HexRow::hexColumn(index) + 2.5)
+                ++index;
+        }
+        return row.start + std::clamp(index, 0, count);
+    }
+    qreal left = textLeft();
+    for (qint64 at = row.start; at < row.end; ++at) {
+        const qreal advance = m_advance[m_store.at(at)];
+        if (x < left + advance / 2)
+            return at;
+        left += advance;
+    }
+    return row.end;
+}
+
+std::optional<qint64> TerminalView::offsetAt(const QPoint &point) const
+{
+    const Row last = lastRow();
+    std::optional<Row> row = rowAt(m_top);
+    if (point.y() < 0)
+        return row ? std::optional<qint64>(row->dropped ? m_store.begin() : row->start)
+                   : std::nullopt;
+    for (int y = m_rowHeight; row && y <= point.y(); y += m_rowHeight) {
+        std::optional<Row> next = rowAfter(*row, last);
+        if (!next)
+            return m_store.end();
+        row = next;
+    }
+    if (!row)
+        return std::nullopt;
+    return offsetInRow(*row, point.x());
+}
+
+QRect TerminalView::byteRect(qint64 offset) const
+{
+    const Row last = lastRow();
+    std::optional<Row> row = rowAt(m_top);
+    for (int y = 0; row && y < viewport()->height(); y += m_rowHeight) {
+        if (!row->dropped && offset >= row->start && offset < std::max(row->next, row->start + 1)) {
+            const int index = int(std::min(offset, row->end) - row->start);
+            if (m_hex) {
+                const qreal left = textLeft() - horizontalScrollBar()->value();
+                return QRectF(left + HexRow::hexColumn(index) * m_hexCell, y, 2 * m_hexCell,
+                              m_rowHeight)
+                    .toAlignedRect();
+            }
+            qreal left = textLeft();
+            for (qint64 at = row->start; at < row->start + index; ++at)
+                left += m_advance[m_store.at(at)];
+            const qreal width = offset < row->end ? m_advance[m_store.at(offset)] : 0;
+            return QRectF(left, y, width, m_rowHeight).toAlignedRect();
+        }
+        row = rowAfter(*row, last);
+    }
+    return {};
+}
+
+// --- Events ----------------------------------------------------------------------------
+
+void TerminalView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    invalidateLayout();
+    syncScrollBar();
+}
+
+void TerminalView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateMetrics();
+        syncScrollBar();
+    }
+}
+
+void TerminalView::keyPressEvent(QKeyEvent *event)
+{
+    const bool control = event->modifiers().testFlag(Qt::ControlModifier);
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+    } else if (event->key() == Qt::Key_PageUp) {
+        scrollRows(-std::max(1, visibleRowCount() - 1));
+    } else if (event->key() == Qt::Key_PageDown) {
+        scrollRows(std::max(1, visibleRowCount() - 1));
+    } else if (event->key() == Qt::Key_Up) {
+        scrollRows(-1);
+    } else if (event->key() == Qt::Key_Down) {
+        scrollRows(1);
+    } else if (control && event->key() == Qt::Key_Home) {
+        scrollToOffset(firstTop());
+    } else if (control && event->key() == Qt::Key_End) {
+        scrollToBottom();
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void TerminalView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    const qint64 at = offsetAt(event->position().toPoint()).value_or(m_store.end());
+    if (!event->modifiers().testFlag(Qt::ShiftModifier))
+        m_anchor = at;
+    m_caret = at;
+    m_selecting = true;
+    viewport()->update();
+}
+
+void TerminalView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_selecting || !event->buttons().testFlag(Qt::LeftButton))
+        return QAbstractScrollArea::mouseMoveEvent(event);
+    const QPoint point = event->position().toPoint();
+    if (point.y() < 0)
+        scrollRows(-1);
+    else if (point.y() >= viewport()->height())
+        scrollRows(1);
+    m_caret = offsetAt(point).value_or(m_store.end());
+    viewport()->update();
+}
+
+void TerminalView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mouseDoubleClickEvent(event);
+    // A double click selects the line, with its line break.
+    const qint64 at = offsetAt(event->position().toPoint()).value_or(m_store.end());
+    const qint64 next = m_store.nextLineStart(at);
+    setSelection(m_store.lineStart(at), next < 0 ? m_store.end() : next);
+}
+
+void TerminalView::wheelEvent(QWheelEvent *event)
+{
+    const int notches = event->angleDelta().y() / 120;
+    if (notches != 0)
+        scrollRows(-notches * kWheelRows);
+    event->accept();
+}
+
+void TerminalView::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_copyAction->setEnabled(selectionStart() != selectionEnd());
+    m_captureAction->setText(
+        m_capture.isActive()
+            ? QStringLiteral("Stop Capture to %1").arg(QFileInfo(m_capture.fileName()).fileName())
+            : QStringLiteral("Capture to File\u2026"));
+    QMenu menu(this);
+    menu.addAction(m_copyAction);
+    menu.addAction(m_selectAllAction);
+    menu.addSeparator();
+    menu.addAction(m_hexAction);
+    menu.addAction(m_stampAction);
+    menu.addSeparator();
+    menu.addAction(m_captureAction);
+    menu.exec(event->globalPos());
 }

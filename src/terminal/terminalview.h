@@ -1,60 +1,195 @@
 #pragma once
 
+#include "capturefile.h"
+#include "receivestore.h"
+
+#include <QAbstractScrollArea>
 #include <QByteArray>
-#include <QPlainTextEdit>
 #include <QTimer>
 
+#include <array>
+#include <memory>
+#include <optional>
 #include <vector>
 
-// The terminal's receive box. It holds the received bytes unchanged and shows
-// them as text: CR LF, a lone CR and a lone LF each break the line, other
-// control bytes appear as visible symbols. Showing a byte costs the same
-// however much came before it: bytes are laid out in batches, at most once a
-// frame, and the display breaks very long lines into bounded blocks.
-class TerminalView final : public QPlainTextEdit
+class CaptureFileChooser;
+class Clock;
+class Dialogs;
+class QAction;
+class QMenu;
+
+// The terminal's receive box. It holds the received bytes unchanged (up to a
+// capacity; past it the oldest whole lines go, and the first line says how
+// much went) and lays out only the rows on screen. CR LF, a lone CR and a
+// lone LF each break the line; long lines wrap at the box's width and nothing
+// else breaks them. Other control bytes appear as visible symbols.
+//
+// Its menu switches to a hex view over the same bytes, shows a time stamp at
+// the start of each burst, and writes what arrives to a capture file.
+class TerminalView final : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
-    // Display characters in one block before the view breaks it.
-    static constexpr int kBlockLength = 2048;
+    // Bytes arriving after at least this long without any start a new burst.
+    static constexpr std::chrono::milliseconds kQuietTime{100};
+
+    struct Row
+    {
+        qint64 start = 0; // first byte shown
+        qint64 end = 0;   // after the last byte shown
+        qint64 next = 0;  // first byte of the next row: line breaks belong here
+        bool dropped = false;
+    };
 
     explicit TerminalView(QWidget *parent = nullptr);
+    ~TerminalView() override;
 
     // Joins the chunk, one byte per character, to the end of the text.
     void appendReceived(const QString &chunk);
     void clearReceived();
 
-    // The text as received: one character per byte.
-    QString receivedText() const { return QString::fromLatin1(m_bytes); }
-    const QByteArray &receivedBytes() const { return m_bytes; }
+    // The text as held: one character per byte.
+    QString receivedText() const { return QString::fromLatin1(m_store.bytes()); }
+    const QByteArray &receivedBytes() const { return m_store.bytes(); }
+    qint64 droppedBytes() const { return m_store.droppedBytes(); }
+    const ReceiveStore &store() const { return m_store; }
 
+    // The text as shown, lines joined by a line feed; wrapping adds nothing.
+    QString toPlainText() const;
+    // The rows on screen now, as drawn.
+    QStringList visibleRows() const;
+    // "… 12.3 MiB dropped"
+    static QString droppedText(qint64 bytes);
+
+    // Selection over held bytes, as absolute offsets (see ReceiveStore).
+    void setSelection(qint64 anchor, qint64 caret);
+    void selectAll();
+    qint64 selectionStart() const;
+    qint64 selectionEnd() const;
     // The received bytes behind the selection, as copying gives them.
     QString selectedReceivedText() const;
+    void copy() const;
 
-    // Lays out what arrived since the last batch; runs by itself shortly
+    // Lays out what arrived since the last frame; runs by itself shortly
     // after bytes arrive.
     void flushPending();
+
+    bool isAtBottom() const { return m_follow; }
+    void scrollToBottom();
+    void scrollRows(int rows);
+
+    void setCapacity(qsizetype bytes);
+    // The capacity setting in MiB; anything unreadable gives the default.
+    static qsizetype capacityFromSetting(const QString &mebibytes);
+
+    void setHexView(bool on);
+    bool isHexView() const { return m_hex; }
+    void setTimeStamps(bool on);
+    bool hasTimeStamps() const { return m_stamps; }
+
+    // Asks for a file and starts capturing into it; stops a running capture.
+    void toggleCapture();
+    bool isCapturing() const { return m_capture.isActive(); }
+
+    void setDialogs(Dialogs *dialogs) { m_dialogs = dialogs; }
+    void setCaptureFileChooser(CaptureFileChooser *chooser) { m_chooser = chooser; }
+    void setClock(const Clock *clock) { m_clock = clock; }
 
     // The display character for a received byte, QChar() for one that breaks
     // the line.
     static QChar displayChar(unsigned char byte);
 
+    // Layout, for the accessible interface and tests.
+    std::optional<qint64> offsetAt(const QPoint &point) const;
+    QRect byteRect(qint64 offset) const;
+    void scrollToOffset(qint64 offset);
+
 protected:
-    // Copying gives the received bytes of the selection, not the display.
-    QMimeData *createMimeDataFromSelection() const override;
-    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void appendByte(unsigned char byte);
-    void breakBlock(qsizetype nextBlockStart);
-    qsizetype byteOffsetOf(int position) const;
+    struct Wrap
+    {
+        qint64 line = -1;
+        std::vector<qint32> rowStarts; // relative to the line's start
+        qint64 scannedTo = 0;
+        qreal rowWidth = 0;
+        quint64 used = 0;
+    };
 
-    QByteArray m_bytes;
-    QString m_pending;
-    // Byte offset at which each display block starts.
-    std::vector<qsizetype> m_blockStart{0};
-    int m_blockLength = 0;
-    bool m_lastWasCarriageReturn = false;
+    void createActions();
+    void updateMetrics();
+    void invalidateLayout();
+    void syncScrollBar();
+    void onScrollBarMoved(int value);
+    void onScrollBarAction(int action);
+    void reportMessage(const QString &message);
+
+    qint64 firstTop() const;
+    Row rowAt(qint64 offset) const;
+    Row textRowAt(qint64 offset) const;
+    Row hexRowAt(qint64 offset) const;
+    Row lastRow() const;
+    std::optional<Row> rowAfter(const Row &row, const Row &last) const;
+    std::optional<Row> rowBefore(const Row &row) const;
+    qint64 bottomTop() const;
+    int visibleRowCount() const;
+    Wrap &wrapFor(qint64 lineStart) const;
+    void extendWrap(Wrap &wrap, qint64 lineEnd, qint64 upTo) const;
+
+    int textLeft() const;
+    qreal textWidth() const;
+    QString shownText(const Row &row) const;
+    QString stampText(const Row &row) const;
+    void paintRow(QPainter &painter, const Row &row, int y) const;
+    void paintTextRow(QPainter &painter, const Row &row, int y) const;
+    void paintHexRow(QPainter &painter, const Row &row, int y) const;
+    qint64 offsetInRow(const Row &row, int x) const;
+
+    ReceiveStore m_store;
+    CaptureFile m_capture;
     QTimer m_flushTimer;
+    QByteArray m_chunk;
+
+    bool m_hex = false;
+    bool m_stamps = false;
+    qint64 m_top = 0;
+    bool m_follow = true;
+    bool m_syncing = false;
+    qint64 m_anchor = 0;
+    qint64 m_caret = 0;
+    bool m_selecting = false;
+    std::optional<double> m_lastReceived;
+
+    std::array<qreal, 256> m_advance{};
+    QFont m_hexFont;
+    qreal m_hexCell = 8;
+    int m_rowHeight = 16;
+    int m_ascent = 12;
+    int m_gutter = 0;
+    mutable std::array<Wrap, 2> m_wraps;
+    mutable Wrap m_scratch;
+    mutable quint64 m_wrapUse = 0;
+
+    Dialogs *m_dialogs = nullptr;
+    CaptureFileChooser *m_chooser = nullptr;
+    const Clock *m_clock = nullptr;
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    std::unique_ptr<CaptureFileChooser> m_ownChooser;
+    std::unique_ptr<Clock> m_ownClock;
+
+    QAction *m_copyAction = nullptr;
+    QAction *m_selectAllAction = nullptr;
+    QAction *m_hexAction = nullptr;
+    QAction *m_stampAction = nullptr;
+    QAction *m_captureAction = nullptr;
 };

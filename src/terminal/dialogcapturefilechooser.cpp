@@ -1,0 +1,10 @@
+#include "dialogcapturefilechooser.h"
+
+#include <QFileDialog>
+
+QString DialogCaptureFileChooser::chooseCaptureFile(QWidget *parent)
+{
+    return QFileDialog::getSaveFileName(
+        parent, QStringLiteral("Capture Received Bytes"), QString(),
+        QStringLiteral("Capture files (*.bin *.log *.txt);;All files (*)"));
+}

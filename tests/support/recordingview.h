@@ -1,0 +1,42 @@
+#pragma once
+
+#include "modem/modemview.h"
+
+#include <QMap>
+#include <QStringList>
+
+#include <array>
+
+// The session's view in memory: it keeps what the session shows and records
+// the status texts and pointer changes in order.
+class RecordingView final : public ModemView
+{
+public:
+    QString fieldText(int field) const override;
+    void setFieldText(int field, const QString &text) override;
+    void setBytesReceived(const QString &text) override { bytesReceived = text; }
+    QString statusText() const override { return status; }
+    void setStatusText(const QString &text) override;
+    void setBusyPointer(bool isBusy) override;
+    void setButtonEnabled(Button button, bool enabled) override { buttons[button] = enabled; }
+    void setConnectCaption(const QString &caption) override { connectCaption = caption; }
+    void echoReceived(const QString &chunk) override { echoed += chunk; }
+    QString baudRateText() const override { return baudRate; }
+    void showTerminalPage() override { ++terminalPageShown; }
+
+    // The twelve field texts joined by blanks, for compact comparisons.
+    QString fieldLine() const;
+    void setFields(const QStringList &texts);
+
+    std::array<QString, kFieldCount> fields;
+    QString bytesReceived;
+    QString status;
+    QStringList statusHistory;
+    bool busy = false;
+    int busyChanges = 0;
+    QMap<Button, bool> buttons;
+    QString connectCaption;
+    QString echoed;
+    QString baudRate = QStringLiteral("38400");
+    int terminalPageShown = 0;
+};

@@ -1,0 +1,709 @@
+// The modem session without a window: the receive buffer and its quiet time,
+// the connection, command mode, the read-back, the write and the exchange
+// gate, over a fake serial component on a scripted time line. No real waits.
+#include "support/fakecomm.h"
+#include "support/recordingdialogs.h"
+#include "support/recordingview.h"
+#include "support/scriptedloop.h"
+
+#include "modem/modemsession.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Button = ModemView::Button;
+
+namespace {
+const QByteArray kModemConfiguration = QByteArray::fromHex("7f7f7f7e0a01ff050a031e1e");
+const QString kModemFields = QStringLiteral("7F 7F 7F 7E A 1 FF 5 10 3 30 30");
+const QStringList kLoadTexts = {"7F", "7F", "7F",  "7F", "7F", "7F",
+                                "7F", "7F", "107", "0",  "30", "30"};
+const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
+const QString kUnanswered = QStringLiteral("?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ??");
+
+QByteArray numbered(int count, char first = 1)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes.append(static_cast<char>(first + i));
+    return bytes;
+}
+
+// A session over a fake modem: it answers "+++" with its configuration after
+// a delay and takes a 12-byte write as its new configuration.
+struct Bench
+{
+    struct Write
+    {
+        qint64 atMs;
+        QByteArray bytes;
+    };
+
+    Bench()
+    {
+        comm.onWrite = [this](const QByteArray &bytes) {
+            wire.append({loop.now().count(), bytes});
+            if (answers && bytes == "+++")
+                loop.at(replyDelay,
+                        [this] { comm.receive(reply.isNull() ? configuration : reply); });
+            if (bytes.size() == 12)
+                configuration = bytes;
+        };
+        session.setPortSetting(QStringLiteral("1"));
+        // The first quiet time after start decodes the empty buffer.
+        loop.runUntilIdle();
+    }
+
+    // Connected, with the configuration read and decoded.
+    void connect()
+    {
+        session.Command7_Click();
+        loop.runUntilIdle();
+        wire.clear();
+        dialogs.messages.clear();
+    }
+
+    QList<QByteArray> chunks() const
+    {
+        QList<QByteArray> all;
+        for (const Write &write : wire)
+            all.append(write.bytes);
+        return all;
+    }
+
+    ScriptedLoop loop;
+    FakeComm comm;
+    RecordingDialogs dialogs;
+    RecordingView view;
+    ModemSession session{{comm, dialogs, loop, loop, loop.timer()}, view};
+    QList<Write> wire;
+    QByteArray configuration = kModemConfiguration;
+    // What the modem answers to "+++" instead of its configuration.
+    QByteArray reply;
+    std::chrono::milliseconds replyDelay = 20ms;
+    bool answers = true;
+};
+
+QString slotText(const RxRing &ring, int from, int count)
+{
+    QString text;
+    for (int i = from; i < from + count; ++i)
+        text += ring.slot(i);
+    return text;
+}
+} // namespace
+
+class SessionTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startLeavesQuestionMarks();
+
+    void receivedBytesAreCountedAtQuietTime_data();
+    void receivedBytesAreCountedAtQuietTime();
+    void quietTimeSeparatesReplies_data();
+    void quietTimeSeparatesReplies();
+    void emptyReadErasesSlotOnly();
+    void failureInTimerStopsItAndReports();
+
+    void connectingShowsTheOpenPort();
+    void openFailures_data();
+    void openFailures();
+    void closingAndLosingThePort_data();
+    void closingAndLosingThePort();
+
+    void readBack_data();
+    void readBack();
+    void waitsEndPastTheirIntervalWithoutSpinning();
+
+    void setWritesPacketInsideCommandMode();
+    void badFieldWritesNoPacket_data();
+    void badFieldWritesNoPacket();
+    void setWithPortClosedIsReported();
+
+    void commandModeButtons_data();
+    void commandModeButtons();
+    void failedCommandModeWriteRestoresStatusAndPointer();
+
+    void echoFollowsWhoStartedTheWrite_data();
+    void echoFollowsWhoStartedTheWrite();
+    void typedCharacters_data();
+    void typedCharacters();
+
+    void requestsAreRefusedDuringAnExchange_data();
+    void requestsAreRefusedDuringAnExchange();
+};
+
+void SessionTest::startLeavesQuestionMarks()
+{
+    Bench bench;
+    QCOMPARE(bench.view.fieldLine(), kUnanswered);
+    QVERIFY(!bench.session.readPending());
+    QVERIFY(!bench.view.buttons.value(Button::Command2, false));
+    QVERIFY(bench.session.termEcho());
+}
+
+// --- Receive side -----------------------------------------------------------
+
+void SessionTest::receivedBytesAreCountedAtQuietTime_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("12 bytes") << 12 << 12;
+    QTest::newRow("51 bytes wrap to 0") << 51 << 0;
+    QTest::newRow("60 bytes") << 60 << 9;
+}
+
+void SessionTest::receivedBytesAreCountedAtQuietTime()
+{
+    QFETCH(int, count);
+    QFETCH(int, shown);
+    Bench bench;
+    bench.connect();
+    QSignalSpy ends(&bench.session, &ModemSession::replyEnded);
+    QVERIFY(ends.isValid());
+    const QByteArray reply = numbered(count, 'A');
+
+    bench.comm.receive(reply);
+    QCOMPARE(bench.session.rxBuffer().count(), count % 51);
+    QVERIFY(!bench.session.noReply());
+    bench.loop.advance(99ms);
+    QCOMPARE(ends.size(), 0);
+    bench.loop.advance(1ms);
+
+    QCOMPARE(ends.size(), 1);
+    QCOMPARE(ends.first().first().toInt(), shown);
+    QCOMPARE(bench.view.bytesReceived, QString::number(shown));
+    QCOMPARE(bench.session.rxBuffer().count(), 0);
+    QVERIFY(!bench.loop.timer().isActive());
+    // Slot i holds byte i, or for more than 51 the byte that overwrote it.
+    const int wrapped = count > 51 ? count - 51 : 0;
+    const QString text = QString::fromLatin1(reply);
+    QCOMPARE(slotText(bench.session.rxBuffer(), 0, wrapped), text.mid(51, wrapped));
+    QCOMPARE(slotText(bench.session.rxBuffer(), wrapped, std::min(count, 51) - wrapped),
+             text.mid(wrapped, std::min(count, 51) - wrapped));
+    QVERIFY(bench.view.echoed.endsWith(text));
+}
+
+void SessionTest::quietTimeSeparatesReplies_data()
+{
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<QList<int>>("replies");
+    QTest::newRow("99 ms apart: one reply") << 99 << QList<int>{10};
+    QTest::newRow("101 ms apart: two replies") << 101 << QList<int>{5, 5};
+}
+
+void SessionTest::quietTimeSeparatesReplies()
+{
+    QFETCH(int, gapMs);
+    QFETCH(QList<int>, replies);
+    Bench bench;
+    bench.connect();
+    QSignalSpy ends(&bench.session, &ModemSession::replyEnded);
+
+    bench.comm.receive(numbered(5, 'a'));
+    bench.loop.advance(std::chrono::milliseconds(gapMs));
+    bench.comm.receive(numbered(5, 'A'));
+    bench.loop.runUntilIdle();
+
+    QList<int> seen;
+    for (const QList<QVariant> &end : ends)
+        seen.append(end.first().toInt());
+    QCOMPARE(seen, replies);
+    // A later burst is stored from slot 0 again, over the earlier one.
+    QCOMPARE(slotText(bench.session.rxBuffer(), 0, 5),
+             replies.size() == 2 ? QStringLiteral("ABCDE") : QStringLiteral("abcde"));
+}
+
+void SessionTest::emptyReadErasesSlotOnly()
+{
+    Bench bench;
+    bench.connect();
+    bench.comm.receive("abc");
+    bench.loop.runUntilIdle();
+    QCOMPARE(bench.view.bytesReceived, QStringLiteral("3"));
+
+    // An event with nothing to read: the slot at the write index is emptied,
+    // the quiet time restarts, nothing counts as a reply.
+    Q_EMIT bench.comm.OnComm();
+
+    QVERIFY(bench.session.rxBuffer().slot(0).isEmpty());
+    QCOMPARE(bench.session.rxBuffer().slot(1), QStringLiteral("b"));
+    QCOMPARE(bench.session.rxBuffer().count(), 0);
+    QVERIFY(bench.loop.timer().isActive());
+    bench.loop.runUntilIdle();
+    QCOMPARE(bench.view.bytesReceived, QStringLiteral("0"));
+}
+
+void SessionTest::failureInTimerStopsItAndReports()
+{
+    Bench bench;
+    bench.connect();
+    bench.session.Command3_Click();
+    bench.loop.runUntilIdle();
+    bench.comm.receive("abcd");
+    bench.session.Command3_Click();
+    // The decoding pass asks the component whether the port is open.
+    bench.comm.failPortOpenQuery = Failure(FailureNumber::DeviceLost, "device gone");
+    bench.loop.runUntilIdle();
+
+    QCOMPARE(bench.dialogs.messages,
+             (QList<RecordingDialogs::Box>{{"Error device gone", "Error"}}));
+    QVERIFY(!bench.loop.timer().isActive());
+    // The steps after the failure did not run.
+    QVERIFY(bench.session.readPending());
+    QVERIFY(bench.session.rxBuffer().count() != 0);
+}
+
+// --- Connection -------------------------------------------------------------
+
+void SessionTest::connectingShowsTheOpenPort()
+{
+    Bench bench;
+    bench.view.baudRate = QStringLiteral(" 9600 ");
+    bench.session.setPortSetting(QStringLiteral("3"));
+
+    bench.session.Command7_Click();
+    bench.loop.runUntilIdle();
+
+    QCOMPARE(bench.comm.settings, QStringLiteral("9600,n,8,1"));
+    QCOMPARE(bench.comm.commPort, 3);
+    QCOMPARE(bench.view.connectCaption, QStringLiteral("Disconnect"));
+    QVERIFY(bench.view.statusHistory.contains(QStringLiteral("Connected to COMM 3")));
+    QCOMPARE(bench.view.status, QStringLiteral("Request Complete"));
+    QCOMPARE(bench.view.fieldLine(), kModemFields);
+    for (const Button button : {Button::Command1, Button::Command2, Button::Command3,
+                                Button::Command4, Button::Command5, Button::Command6})
+        QVERIFY(bench.view.buttons.value(button));
+    QVERIFY(!bench.view.busy);
+}
+
+void SessionTest::openFailures_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("buttonsKept");
+    QTest::newRow("no device") << "4" << FailureNumber::InvalidPortNumber
+                               << "Please select a valid comms port"
+                               << "Invalid port" << false;
+    QTest::newRow("in use") << "4" << FailureNumber::PortAlreadyOpen << "Error: busy"
+                            << "Error!! busy" << false;
+    // The line settings come before the buttons are disabled.
+    QTest::newRow("baud refused") << "4" << FailureNumber::InvalidPropertyValue << "Error: busy"
+                                  << "Error!! busy" << true;
+    QTest::newRow("port not a number") << "abc" << 0 << "Error: Type mismatch: \"abc\""
+                                       << "Error!! Type mismatch: \"abc\"" << false;
+}
+
+void SessionTest::openFailures()
+{
+    QFETCH(QString, port);
+    QFETCH(int, failure);
+    QFETCH(QString, box);
+    QFETCH(QString, status);
+    QFETCH(bool, buttonsKept);
+    Bench bench;
+    bench.connect();
+    bench.session.Command7_Click();
+    QCOMPARE(bench.view.status, QStringLiteral("Disconnected"));
+    bench.session.setPortSetting(port);
+    if (failure == FailureNumber::InvalidPropertyValue)
+        bench.comm.failSettings = Failure(failure, "busy");
+    else if (failure != 0)
+        bench.comm.failOpen = Failure(failure, "busy");
+
+    bench.session.Command7_Click();
+    bench.loop.runUntilIdle();
+
+    QVERIFY(!bench.comm.portOpen());
+    QCOMPARE(bench.dialogs.messages.size(), 1);
+    QVERIFY2(bench.dialogs.messages.first().prompt.startsWith(box),
+             qPrintable(bench.dialogs.messages.first().prompt));
+    const QStringList &history = bench.view.statusHistory;
+    const QString beforeReadBack =
+        history.value(history.lastIndexOf(QStringLiteral("Requesting Configuration...")) - 1);
+    QVERIFY2(beforeReadBack.startsWith(status), qPrintable(beforeReadBack));
+    // The read-back still runs after a failed open, and finds no modem.
+    QCOMPARE(bench.view.status, kNoResponse);
+    QCOMPARE(bench.view.terminalPageShown, failure == FailureNumber::InvalidPortNumber ? 1 : 0);
+    QCOMPARE(bench.view.buttons.value(Button::Command5), buttonsKept);
+    QCOMPARE(bench.view.connectCaption, QStringLiteral("Connect"));
+    QVERIFY(!bench.view.busy);
+}
+
+void SessionTest::closingAndLosingThePort_data()
+{
+    QTest::addColumn<bool>("lost");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("disconnect") << false << "Disconnected";
+    QTest::newRow("device lost") << true << "Error!! The connection to /dev/fake was lost.";
+}
+
+void SessionTest::closingAndLosingThePort()
+{
+    QFETCH(bool, lost);
+    QFETCH(QString, status);
+    Bench bench;
+    bench.connect();
+
+    if (lost)
+        bench.comm.unplug();
+    else
+        bench.session.Command7_Click();
+
+    QVERIFY(!bench.comm.portOpen());
+    QCOMPARE(bench.view.status, status);
+    QCOMPARE(bench.view.connectCaption, QStringLiteral("Connect"));
+    QVERIFY(!bench.view.buttons.value(Button::Command2));
+    QVERIFY(!bench.view.buttons.value(Button::Command3));
+    // The terminal's buttons stay usable.
+    QVERIFY(bench.view.buttons.value(Button::Command5));
+    QVERIFY(bench.wire.isEmpty());
+}
+
+// --- Read-back --------------------------------------------------------------
+
+void SessionTest::readBack_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("answers");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("full reply") << true << true << kModemConfiguration << 20 << kModemFields << "12"
+                                << "Request Complete";
+    QTest::newRow("no reply") << true << false << QByteArray() << 0 << kUnanswered << "0"
+                              << kNoResponse;
+    QTest::newRow("reply after the wait is still decoded")
+        << true << true << kModemConfiguration << 150 << kModemFields << "12" << kNoResponse;
+    QTest::newRow("short reply: older bytes stay in the other slots")
+        << true << true << QByteArray::fromHex("01020304ff") << 20 << "1 2 3 4 FF 1 FF 5 10 3 30 30"
+        << "5"
+        << "Request Complete";
+    QTest::newRow("long reply: first twelve decoded")
+        << true << true << kModemConfiguration + numbered(8) << 20 << kModemFields << "20"
+        << "Request Complete";
+    QTest::newRow("port closed") << false << true << QByteArray() << 0 << kUnanswered << "0"
+                                 << kNoResponse;
+}
+
+void SessionTest::readBack()
+{
+    QFETCH(bool, open);
+    QFETCH(bool, answers);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, delayMs);
+    QFETCH(QString, fields);
+    QFETCH(QString, count);
+    QFETCH(QString, status);
+    Bench bench;
+    if (open)
+        bench.connect();
+    bench.answers = answers;
+    bench.reply = reply;
+    bench.replyDelay = std::chrono::milliseconds(delayMs);
+    bench.view.setFields(kLoadTexts);
+
+    QVERIFY(bench.session.Command3_Click());
+
+    QCOMPARE(bench.view.status, status);
+    QVERIFY(!bench.view.busy);
+    bench.loop.runUntilIdle();
+    QCOMPARE(bench.view.fieldLine(), fields);
+    QCOMPARE(bench.view.bytesReceived, count);
+    QCOMPARE(bench.chunks(), open ? QList<QByteArray>({"+++", "---"}) : QList<QByteArray>());
+    QCOMPARE(bench.view.buttons.value(Button::Command2), open);
+}
+
+void SessionTest::waitsEndPastTheirIntervalWithoutSpinning()
+{
+    Bench bench;
+    bench.connect();
+    const int passesBefore = bench.loop.passes();
+
+    bench.session.Command3_Click();
+
+    // "---" goes out only once strictly more than 0.1 s have passed.
+    QCOMPARE(bench.wire.size(), 2);
+    const qint64 gap = bench.wire.at(1).atMs - bench.wire.at(0).atMs;
+    QVERIFY2(gap > 100 && gap <= 102, qPrintable(QString::number(gap)));
+    // It slept until the next event or the deadline: a handful of passes, not
+    // one per millisecond.
+    QVERIFY2(bench.loop.passes() - passesBefore < 10,
+             qPrintable(QString::number(bench.loop.passes() - passesBefore)));
+}
+
+// --- Write ------------------------------------------------------------------
+
+void SessionTest::setWritesPacketInsideCommandMode()
+{
+    Bench bench;
+    bench.connect();
+    bench.view.setFields(kLoadTexts);
+
+    QVERIFY(bench.session.Command2_Click());
+
+    const QByteArray packet = QByteArray::fromHex("7f7f7f7f7f7f7f7f6b001e1e");
+    QCOMPARE(bench.chunks(), (QList<QByteArray>{"+++", packet, "---", "+++", "---"}));
+    // The scripted clock counts whole milliseconds, so a gap may read as its
+    // interval exactly; that the waits end only past it is tested above.
+    const qint64 minimumGapMs[] = {200, 200, 500, 100};
+    for (int i = 0; i < 4; ++i) {
+        const qint64 gap = bench.wire.at(i + 1).atMs - bench.wire.at(i).atMs;
+        QVERIFY2(gap >= minimumGapMs[i] && gap <= minimumGapMs[i] + 30,
+                 qPrintable(QStringLiteral("gap %1: %2 ms").arg(i).arg(gap)));
+    }
+    QCOMPARE(
+        bench.view.statusHistory.mid(bench.view.statusHistory.indexOf("Sending Configuration...")),
+        (QStringList{"Sending Configuration...", "Send Complete", "Requesting Configuration...",
+                     "Request Complete"}));
+    QVERIFY(!bench.view.busy);
+    bench.loop.runUntilIdle();
+    // The modem took the packet: the read-back shows it.
+    QCOMPARE(bench.view.fieldLine(), kLoadTexts.join(' '));
+}
+
+void SessionTest::badFieldWritesNoPacket_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("hex ??") << 0 << "??"
+                            << "Invalid input (00-FF)"
+                            << "Error!!";
+    QTest::newRow("hex empty") << 3 << ""
+                               << "Invalid input (00-FF)"
+                               << "Error!!";
+    QTest::newRow("256") << 8 << "256"
+                         << "Incorrect value"
+                         << "Error";
+    QTest::newRow("negative") << 9 << "-1"
+                              << "Error!! Invalid procedure call or argument in Tx Power: \"-1\" "
+                                 "is negative. Enter 0 to 255."
+                              << "MIRAN Modem Utility";
+    QTest::newRow("overflow") << 11 << "40000"
+                              << "Error!! Overflow in Rx Packet Size: \"40000\" is out of range. "
+                                 "Enter 0 to 255."
+                              << "MIRAN Modem Utility";
+}
+
+void SessionTest::badFieldWritesNoPacket()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, prompt);
+    QFETCH(QString, title);
+    Bench bench;
+    bench.connect();
+    bench.view.setFields(kLoadTexts);
+    bench.view.setFieldText(field, text);
+    QString statusWhileBoxOpen;
+    bench.dialogs.whileOpen = [&bench, &statusWhileBoxOpen] {
+        statusWhileBoxOpen = bench.view.status;
+    };
+
+    bench.session.Command2_Click();
+    bench.loop.runUntilIdle();
+
+    QCOMPARE(bench.dialogs.messages, (QList<RecordingDialogs::Box>{{prompt, title}}));
+    QCOMPARE(statusWhileBoxOpen, QStringLiteral("Sending Configuration..."));
+    QCOMPARE(bench.chunks(), (QList<QByteArray>{"+++", "---", "+++", "---"}));
+    QCOMPARE(bench.configuration, kModemConfiguration);
+    // The read-back overwrites the rejected edit with what the modem holds.
+    QCOMPARE(bench.view.fieldLine(), kModemFields);
+}
+
+void SessionTest::setWithPortClosedIsReported()
+{
+    Bench bench;
+    bench.view.setFields(kLoadTexts);
+
+    bench.session.Command2_Click();
+
+    QCOMPARE(bench.dialogs.messages, (QList<RecordingDialogs::Box>{{"Error!! The port is not open.",
+                                                                    "MIRAN Modem Utility"}}));
+    QCOMPARE(bench.view.status, kNoResponse);
+    QVERIFY(bench.session.readPending());
+    QVERIFY(bench.wire.isEmpty());
+}
+
+// --- Command mode buttons ---------------------------------------------------
+
+void SessionTest::commandModeButtons_data()
+{
+    QTest::addColumn<bool>("enter");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QList<QByteArray>>("sent");
+    QTest::addColumn<QString>("progress");
+    QTest::newRow("+++") << true << true << QList<QByteArray>{"+++"} << "Entering AT Mode...";
+    QTest::newRow("- - -") << false << true << QList<QByteArray>{"---"} << "Exiting AT Mode...";
+    QTest::newRow("+++, port closed")
+        << true << false << QList<QByteArray>{} << "Entering AT Mode...";
+}
+
+void SessionTest::commandModeButtons()
+{
+    QFETCH(bool, enter);
+    QFETCH(bool, open);
+    QFETCH(QList<QByteArray>, sent);
+    QFETCH(QString, progress);
+    Bench bench;
+    if (open)
+        bench.connect();
+    bench.answers = false;
+    const QString before = bench.view.status;
+
+    QVERIFY(enter ? bench.session.Command1_Click() : bench.session.Command4_Click());
+
+    QCOMPARE(bench.chunks(), sent);
+    QCOMPARE(bench.view.statusHistory.last(2), (QStringList{progress, before}));
+    QVERIFY(!bench.view.busy);
+    QCOMPARE(bench.view.busyChanges % 2, 0);
+}
+
+void SessionTest::failedCommandModeWriteRestoresStatusAndPointer()
+{
+    Bench bench;
+    bench.connect();
+    bench.comm.failOutput = Failure(FailureNumber::DeviceLost, "write failed");
+    const QString before = bench.view.status;
+
+    bench.session.guard([&bench] { bench.session.Command1_Click(); });
+
+    QCOMPARE(bench.dialogs.messages,
+             (QList<RecordingDialogs::Box>{{"Error: write failed", "Error"}}));
+    QCOMPARE(bench.view.status, before);
+    QVERIFY(!bench.view.busy);
+}
+
+// --- Terminal echo and typing -----------------------------------------------
+
+void SessionTest::echoFollowsWhoStartedTheWrite_data()
+{
+    QTest::addColumn<bool>("fromAddressList");
+    QTest::addColumn<bool>("echoed");
+    QTest::newRow("Set: answers echoed") << false << true;
+    QTest::newRow("address chosen: no echo") << true << false;
+}
+
+void SessionTest::echoFollowsWhoStartedTheWrite()
+{
+    QFETCH(bool, fromAddressList);
+    QFETCH(bool, echoed);
+    Bench bench;
+    bench.connect();
+    bench.view.setFields(kLoadTexts);
+    bench.view.echoed.clear();
+
+    if (fromAddressList)
+        QVERIFY(bench.session.Combo4_Click(QStringLiteral("0102030")));
+    else
+        QVERIFY(bench.session.Command2_Click());
+    bench.loop.runUntilIdle();
+
+    // Twice the modem's twelve bytes: after "+++" of the write and of the
+    // read-back.
+    QCOMPARE(bench.view.echoed.size(), echoed ? 24 : 0);
+    QCOMPARE(bench.view.bytesReceived, QStringLiteral("12"));
+    QVERIFY(bench.session.termEcho());
+    if (fromAddressList) {
+        // The address went into the first four fields and out in the packet:
+        // the last piece is cut short.
+        QCOMPARE(bench.chunks().at(1).left(4), QByteArray::fromHex("01020300"));
+    }
+    // Echo is back on: later traffic shows.
+    bench.comm.receive("ok");
+    QVERIFY(bench.view.echoed.endsWith("ok"));
+}
+
+void SessionTest::typedCharacters_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("one byte each")
+        << true << QList<int>{'a', 13, 255, 1} << QByteArray("a\r\xff\x01");
+    QTest::newRow("beyond one byte: not sent")
+        << true << QList<int>{0x20AC, 'b'} << QByteArray("b");
+    QTest::newRow("port closed") << false << QList<int>{'a'} << QByteArray();
+}
+
+void SessionTest::typedCharacters()
+{
+    QFETCH(bool, open);
+    QFETCH(QList<int>, keys);
+    QFETCH(QByteArray, sent);
+    Bench bench;
+    if (open)
+        bench.connect();
+
+    for (const int key : keys)
+        bench.session.Text14_KeyPress(key);
+
+    QCOMPARE(bench.chunks().join(), sent);
+}
+
+// --- The exchange gate ------------------------------------------------------
+
+void SessionTest::requestsAreRefusedDuringAnExchange_data()
+{
+    QTest::addColumn<QString>("running");
+    QTest::addColumn<QString>("request");
+    for (const char *running : {"Set", "Refresh"}) {
+        for (const char *request :
+             {"Connect", "port choice", "Refresh", "Set", "+++", "- - -", "address choice"})
+            QTest::addRow("%s during %s", request, running) << running << request;
+    }
+}
+
+void SessionTest::requestsAreRefusedDuringAnExchange()
+{
+    QFETCH(QString, running);
+    QFETCH(QString, request);
+    Bench bench;
+    bench.connect();
+    bench.view.setFields(kLoadTexts);
+    const std::map<QString, std::function<bool()>> requests = {
+        {"Connect", [&bench] { return bench.session.Command7_Click(); }},
+        {"port choice", [&bench] { return bench.session.Combo1_Click("2"); }},
+        {"Refresh", [&bench] { return bench.session.Command3_Click(); }},
+        {"Set", [&bench] { return bench.session.Command2_Click(); }},
+        {"+++", [&bench] { return bench.session.Command1_Click(); }},
+        {"- - -", [&bench] { return bench.session.Command4_Click(); }},
+        {"address choice", [&bench] { return bench.session.Combo4_Click("01020304"); }},
+    };
+    std::optional<bool> accepted;
+    // WHEN, during the first wait, the request comes, and a key is typed
+    bench.loop.at(50ms, [&] {
+        QVERIFY(bench.session.exchangeRunning());
+        accepted = requests.at(request)();
+        bench.session.Text14_KeyPress('z');
+    });
+
+    QVERIFY(running == "Set" ? bench.session.Command2_Click() : bench.session.Command3_Click());
+    bench.loop.runUntilIdle();
+
+    // THEN the request was refused; only the typed key got in between.
+    QCOMPARE(accepted, std::optional<bool>(false));
+    const QList<QByteArray> expected =
+        running == "Set"
+            ? QList<QByteArray>{"+++", "z",   QByteArray::fromHex("7f7f7f7f7f7f7f7f6b001e1e"),
+                                "---", "+++", "---"}
+            : QList<QByteArray>{"+++", "z", "---"};
+    QCOMPARE(bench.chunks(), expected);
+    QCOMPARE(bench.comm.opens, 1);
+    QCOMPARE(bench.session.portSetting(), QStringLiteral("1"));
+    QVERIFY(!bench.session.exchangeRunning());
+    // Afterwards the same request goes through.
+    QVERIFY(bench.session.Command3_Click());
+}
+
+QTEST_GUILESS_MAIN(SessionTest)
+#include "tst_session.moc"
