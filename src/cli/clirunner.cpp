@@ -63,10 +63,9 @@ bool noDeviceOpened(const ModemScan::Outcome &outcome)
 }
 } // namespace
 
-CliRunner::CliRunner(QTextStream &out, QTextStream &err, InterruptWatcher &interrupts)
+CliRunner::CliRunner(QTextStream &out, QTextStream &err)
     : m_out(out)
     , m_err(err)
-    , m_interrupts(interrupts)
 {}
 
 int CliRunner::run(const QStringList &arguments)
@@ -108,7 +107,8 @@ int CliRunner::read(const CliRequest &request)
     SettingsStore settings;
     PortMap portMap(settings);
     CliModem modem(portMap, commPortFor(request, portMap), request.baud);
-    watchInterrupts(modem);
+    InterruptWatcher interrupts;
+    watchInterrupts(interrupts, modem);
     const CliModem::Outcome outcome = modem.read();
     report(outcome.messages);
     if (outcome.config)
@@ -132,7 +132,8 @@ int CliRunner::write(const CliRequest &request)
     SettingsStore settings;
     PortMap portMap(settings);
     CliModem modem(portMap, commPortFor(request, portMap), request.baud);
-    watchInterrupts(modem);
+    InterruptWatcher interrupts;
+    watchInterrupts(interrupts, modem);
     const CliModem::Outcome current = modem.read();
     report(current.messages);
     if (current.exitCode != ExitCode::Success)
@@ -191,7 +192,8 @@ int CliRunner::find(const CliRequest &request)
         devices = QStringList{portMap.device(commPort)};
 
     CliModem modem(portMap, commPort, request.baud);
-    watchInterrupts(modem);
+    InterruptWatcher interrupts;
+    watchInterrupts(interrupts, modem);
     const QStringList rates =
         ModemScan::rateOrder(CliModem::baudRates(), QString::number(CliRequest::kDefaultBaud));
     const ModemScan::Outcome outcome =
@@ -241,9 +243,9 @@ std::optional<ModemConfig> CliRunner::loadFrom(const QString &file, QString &err
     return ModemConfig::fromJson(content, error);
 }
 
-void CliRunner::watchInterrupts(CliModem &modem)
+void CliRunner::watchInterrupts(InterruptWatcher &interrupts, CliModem &modem)
 {
-    QObject::connect(&m_interrupts, &InterruptWatcher::interrupted, &modem,
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &modem,
                      [&modem](int signalNumber) { modem.interrupt(signalNumber); });
 }
 

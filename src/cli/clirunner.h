@@ -17,7 +17,7 @@ class PortMap;
 class CliRunner
 {
 public:
-    CliRunner(QTextStream &out, QTextStream &err, InterruptWatcher &interrupts);
+    CliRunner(QTextStream &out, QTextStream &err);
 
     int run(const QStringList &arguments);
 
@@ -32,11 +32,12 @@ private:
     // device path was given.
     static int commPortFor(const CliRequest &request, PortMap &portMap);
     std::optional<ModemConfig> loadFrom(const QString &file, QString &error) const;
-    void watchInterrupts(CliModem &modem);
+    // Ctrl-C and SIGTERM reach the modem while the watcher lives; before and
+    // after, they act as usual.
+    static void watchInterrupts(InterruptWatcher &interrupts, CliModem &modem);
     void report(const QStringList &messages);
     void print(const ModemConfig &config, bool json);
 
     QTextStream &m_out;
     QTextStream &m_err;
-    InterruptWatcher &m_interrupts;
 };

@@ -1,7 +1,6 @@
 // miran-cli: the modem's configuration from a shell. Qt Core and SerialPort
 // only, so it runs with no display.
 #include "clirunner.h"
-#include "interruptwatcher.h"
 
 #include "platform/application.h"
 
@@ -15,10 +14,9 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("MIRAN"));
     QCoreApplication::setApplicationName(QStringLiteral("miran-cli"));
-    InterruptWatcher interrupts;
     QTextStream out(stdout);
     QTextStream err(stderr);
-    CliRunner runner(out, err, interrupts);
+    CliRunner runner(out, err);
     const int code = runner.run(QCoreApplication::arguments().mid(1));
     out.flush();
     err.flush();
