@@ -349,9 +349,12 @@ void StartupTest::windowIsFixedAndNothingIsClipped()
             if (!label->isVisible() || label->text().isEmpty() || label == form.ui().StatusPanel1)
                 continue;
             const QFontMetrics metrics(label->font());
-            QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(),
-                     qPrintable(label->objectName()));
-            QVERIFY2(metrics.height() <= label->height() + 1, qPrintable(label->objectName()));
+            const QStringList lines = label->text().split(QLatin1Char('\n'));
+            for (const QString &line : lines)
+                QVERIFY2(metrics.horizontalAdvance(line) <= label->width(),
+                         qPrintable(label->objectName() + QStringLiteral(": ") + line));
+            const int height = metrics.height() + metrics.lineSpacing() * int(lines.size() - 1);
+            QVERIFY2(height <= label->height() + 1, qPrintable(label->objectName()));
         }
         for (const QPushButton *button : form.findChildren<QPushButton *>()) {
             if (!button->isVisible())

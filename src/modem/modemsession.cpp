@@ -174,13 +174,17 @@ void ModemSession::MSComm1_OnComm()
     m_timer1.stop();
     m_timer1.start(kQuietTime);
 
-    const QString chunk = m_comm.input();
-    RxBuffer.store(chunk);
-    if (chunk.isEmpty())
+    // Everything that waits is taken at once and handled as one receive event
+    // per character would handle it: a slot each, in order. A fast line hands
+    // over thousands of bytes per event.
+    const QString chunk = m_comm.inputWaiting();
+    if (chunk.isEmpty()) {
+        RxBuffer.store(chunk);
         return;
+    }
+    RxBuffer.storeEach(chunk);
     if (TermEcho)
         m_view->echoReceived(chunk);
-    RxBuffer.advance();
     m_timer1.start(kQuietTime);
     NoReply = false;
     m_received += chunk.size();

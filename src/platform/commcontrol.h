@@ -23,6 +23,15 @@ public:
     virtual void setOutput(const QString &text) = 0;
     // The next received byte as one character, or "" when nothing waits.
     virtual QString input() = 0;
+    // Every byte waiting, one character each, as a run of input() calls would
+    // give them; "" when nothing waits.
+    virtual QString inputWaiting()
+    {
+        QString waiting;
+        for (QString next = input(); !next.isEmpty(); next = input())
+            waiting += next;
+        return waiting;
+    }
 
 Q_SIGNALS:
     // Raised once per waiting byte, and again while bytes remain unread.

@@ -184,6 +184,15 @@ QString MSComm::input()
     return QString(QChar(static_cast<char16_t>(static_cast<unsigned char>(byte))));
 }
 
+QString MSComm::inputWaiting()
+{
+    const QString waitingText =
+        QString::fromLatin1(QByteArrayView(m_received).sliced(m_readPos));
+    m_received.clear();
+    m_readPos = 0;
+    return waitingText;
+}
+
 void MSComm::readArrived()
 {
     if (m_readPos > kCompactAfter) {

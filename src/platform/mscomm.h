@@ -23,6 +23,7 @@ public:
     void setPortOpen(bool open) override;
     void setOutput(const QString &text) override;
     QString input() override;
+    QString inputWaiting() override;
 
     QString device() const;
     qint32 baudRate() const { return m_baudRate; }

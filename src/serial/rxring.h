@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <array>
 
@@ -17,6 +18,18 @@ public:
     // Moves the write index on, back to slot 0 after the last one.
     void advance() { m_count = m_count + 1 >= kSlots ? 0 : m_count + 1; }
     void resetCount() { m_count = 0; }
+
+    // Stores each character in a slot of its own and moves on after each, as
+    // a run of store() and advance() would. Only the last kSlots characters
+    // can survive that run, so only they are written.
+    void storeEach(QStringView characters)
+    {
+        const qsizetype total = characters.size();
+        const qsizetype first = total > kSlots ? total - kSlots : 0;
+        for (qsizetype i = first; i < total; ++i)
+            m_slots[static_cast<size_t>((m_count + i) % kSlots)] = QString(characters[i]);
+        m_count = static_cast<int>((m_count + total) % kSlots);
+    }
 
     int count() const { return m_count; }
     const QString &slot(int index) const { return m_slots.at(static_cast<size_t>(index)); }
