@@ -68,7 +68,8 @@ private Q_SLOTS:
     void clampedValueIsNotTaken();
     void badValuesSendNothing_data();
     void badValuesSendNothing();
-    void noAnswer();
+    void readFails_data();
+    void readFails();
     void noDevice();
     void fromCopiesOneModemToAnother();
     void commMapsThroughPorts();
@@ -285,18 +286,44 @@ void CliTest::badValuesSendNothing()
     QVERIFY(sim.rxBursts().isEmpty());
 }
 
-void CliTest::noAnswer()
+void CliTest::readFails_data()
 {
-    ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--no-answer")});
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("no answer") << QStringList{"--no-answer"} << 3 << kNoResponse;
+    // The modem cannot read the request at all, so it never answers.
+    QTest::newRow("modem at another rate") << QStringList{"--baud", "9600"} << 3 << kNoResponse;
+    QTest::newRow("short answer")
+        << QStringList{"--answer-length", "5"} << 3
+        << "miran-cli: The modem answered 5 of the 12 configuration bytes. Check Comms Port & "
+           "Baud rate\n";
+    QTest::newRow("unplugged during the read")
+        << QStringList{"--hangup-after-rx", "3"} << 5 << "miran-cli: The connection to ";
+}
+
+void CliTest::readFails()
+{
+    QFETCH(QStringList, simOptions);
+    QFETCH(int, code);
+    QFETCH(QString, err);
+    ModemSim sim(QStringList{QStringLiteral("--config"), kSimConfiguration} + simOptions);
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
     const Run result = run({"write", "--device", sim.linkPath(), "--power", "1"});
 
-    QCOMPARE(result.code, 3);
-    QCOMPARE(result.err, kNoResponse);
+    QCOMPARE(result.code, code);
+    QVERIFY2(result.err.startsWith(err), qPrintable(result.err));
     QCOMPARE(result.out, QString());
-    // It stopped after the read that got no answer, and left command mode.
-    QTRY_COMPARE(wire(sim), (QList<QByteArray>{"+++", "---"}));
+    // It stopped after the read: no packet was sent.
+    QTest::qWait(300);
+    const QList<QByteArray> bursts = wire(sim);
+    QVERIFY2(bursts.size() <= 2, qPrintable(QString::number(bursts.size())));
+    QCOMPARE(sim.configuration(), QByteArray::fromHex(kSimConfiguration.toLatin1()));
+    // Where the line stayed up, command mode was left.
+    if (code == 3)
+        QCOMPARE(bursts, (QList<QByteArray>{"+++", "---"}));
 }
 
 void CliTest::noDevice()
