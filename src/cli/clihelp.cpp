@@ -4,9 +4,9 @@
 
 namespace {
 const QString kPortOptions = QStringLiteral(
-    "  --device PATH     the modem's serial device, for example /dev/ttyUSB0\n"
-    "  --comm N          comm port N, mapped to a device as in the window\n"
-    "                    (section [Ports] of the settings; unmapped: /dev/ttyS<N-1>)\n");
+    "  --device PATH        the modem's serial device, for example /dev/ttyUSB0\n"
+    "  --comm N             comm port N, mapped to a device as in the window\n"
+    "                       (section [Ports] of the settings; unmapped: /dev/ttyS<N-1>)\n");
 
 const QString kExitCodes = QStringLiteral("Exit codes:\n"
                                           "  0  success\n"
@@ -59,9 +59,10 @@ QString readHelp()
                           "  rx-size 30\n"
                           "\n") +
            kPortOptions +
-           QStringLiteral("  --baud RATE       the line speed, default 38400\n"
-                          "  --json            one JSON object, with \"bytes\" as 24 hex digits\n"
-                          "\n") +
+           QStringLiteral(
+               "  --baud RATE          the line speed, default 38400\n"
+               "  --json               one JSON object, with \"bytes\" as 24 hex digits\n"
+               "\n") +
            kExitCodes;
 }
 
@@ -100,7 +101,7 @@ QString findHelp()
                           "Prints \"PATH RATE\" for the first modem that answers.\n"
                           "\n") +
            kPortOptions +
-           QStringLiteral("  --json            one JSON object {\"path\", \"rate\"} instead\n"
+           QStringLiteral("  --json               one JSON object {\"path\", \"rate\"} instead\n"
                           "\n") +
            kExitCodes;
 }
