@@ -3,14 +3,28 @@
 # Comm port 1 is mapped to the simulator; the program keeps its settings in
 # build/run/config, so your own settings are untouched. Extra arguments go to
 # the simulator (for example --baud 9600 or --answer-delay 300).
+# Without a display it builds the program and says how to run it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 run="$build/run"
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" run
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target miran modem-sim
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): the window would not be seen."
+    echo "The program is built: $build/src/miran"
+    echo "To run it, start this script in a desktop session, or log in with ssh -X."
+    if cmake --build "$build" --target help | grep -q '^miran-cli:'; then
+        cmake --build "$build" --target miran-cli >/dev/null
+        cli=$(find "$build" -name miran-cli -type f -perm -u+x | head -n 1)
+        echo "Without a window, use the command line: $cli --help"
+    fi
+    echo "To check that it starts on a virtual screen: xvfb-run -a bash $0 (package xvfb)."
+    exit 1
+fi
 
 mkdir -p "$run/config/MIRAN"
 link="$run/modem1"
@@ -29,9 +43,4 @@ for _ in $(seq 50); do
 done
 echo "Simulated modem on $(readlink "$link"), mapped to comm port 1; its log: $run/modem-sim.log"
 
-program=("$build/src/miran")
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display: running under a virtual X server (xvfb-run)."
-    program=(xvfb-run -a "${program[@]}")
-fi
-XDG_CONFIG_HOME="$run/config" "${program[@]}"
+XDG_CONFIG_HOME="$run/config" "$build/src/miran"

@@ -69,6 +69,8 @@ void StartupTest::firstRunShowsDefaults()
     QCOMPARE(form.windowTitle(), QStringLiteral("MIRAN Modem Utility - Version:1.0.35"));
     QVERIFY(QFile::exists(fixture.addressFilePath()));
     QCOMPARE(fixture.addressFileContent(), QByteArray());
+    QVERIFY2(ui.Command6->toolTip().endsWith(QDir::toNativeSeparators(fixture.addressFilePath())),
+             qPrintable(ui.Command6->toolTip()));
 
     // The load handler's texts stand until the first quiet-time tick.
     QCOMPARE(fieldTexts(ui),

@@ -169,6 +169,8 @@ void Form1::loadAddressList()
     // A folder where the file cannot be created or read still gives a usable
     // list: the built-in addresses. "Add" reports the problem when used.
     m_addressFile.ensureExists();
+    m_ui->Command6->setToolTip(QStringLiteral("Adds an address to ") +
+                               QDir::toNativeSeparators(m_addressFile.path()));
     QStringList items = m_addressFile.readLines().value_or(QStringList());
     for (const QString &address : kBuiltInAddresses)
         items.append(address);

@@ -39,7 +39,7 @@ public:
         EventPump &pump;
         // The quiet-time timer of the receive side.
         Timer &timer;
-        // The folder that holds Address.txt: the program's own.
+        // The folder that holds Address.txt (see AddressFolder).
         QString programFolder;
     };
 

@@ -1,5 +1,6 @@
 #include "form1ui.h"
 
+#include "namedcombobox.h"
 #include "terminal/terminalview.h"
 #include "twips.h"
 
@@ -18,6 +19,9 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+
+#include <utility>
+#include <vector>
 
 namespace {
 const QColor kPanelColour(252, 252, 252);
@@ -106,7 +110,7 @@ QLineEdit *addConfigBox(QWidget *parent, const char *name, const QString &text,
 
 QComboBox *addCombo(QWidget *parent, const char *name, const QRect &geometry)
 {
-    auto *combo = place(new QComboBox(parent), name, geometry);
+    auto *combo = place(new NamedComboBox(parent), name, geometry);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     // The edit part shows the choice; only choosing an item changes it.
@@ -116,6 +120,21 @@ QComboBox *addCombo(QWidget *parent, const char *name, const QRect &geometry)
     if (auto *list = qobject_cast<QListView *>(combo->view()))
         list->setUniformItemSizes(true);
     return combo;
+}
+
+// What a screen reader says for a control: its name and, where the screen
+// shows more beside it (a range, a hint), that as the description.
+void nameForScreenReaders(QWidget *widget, const QString &name, const QString &description = {})
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
+// A list is read through its edit part as well.
+void nameForScreenReaders(QComboBox *combo, const QString &name)
+{
+    combo->setAccessibleName(name);
+    combo->lineEdit()->setAccessibleName(name);
 }
 
 QWidget *addPage(QWidget *frame, const char *name, const Twips &twips)
@@ -151,8 +170,11 @@ void Form1Ui::setupWindow(QWidget *formWidget, const Twips &twips)
     formWidget->setFixedSize(twips.toPixels(kFormWidth), twips.toPixels(kFormHeight));
 
     TabStrip1 = place(new QTabWidget(formWidget), "TabStrip1", twips.rect(120, 120, 6132, 6492));
-    for (const char *text : {"Modem Setup", "Comms Port Setup", "Terminal"})
-        TabStrip1->addTab(new QWidget(TabStrip1), QLatin1String(text));
+    for (const char *text : {"Modem Setup", "Comms Port Setup", "Terminal"}) {
+        auto *tab = new QWidget(TabStrip1);
+        nameForScreenReaders(tab, QLatin1String(text));
+        TabStrip1->addTab(tab, QLatin1String(text));
+    }
 
     Frame2 = place(new QGroupBox(QStringLiteral("Terminal"), formWidget), "Frame2",
                    twips.rect(360, 480, 5652, 5652));
@@ -160,6 +182,10 @@ void Form1Ui::setupWindow(QWidget *formWidget, const Twips &twips)
     ModemPic = addPage(Frame2, "ModemPic", twips);
     CommsPic = addPage(Frame2, "CommsPic", twips);
     TermPic = addPage(Frame2, "TermPic", twips);
+    // The pages take the names of their tabs, not the frame's changing title.
+    const std::array pages{ModemPic, CommsPic, TermPic};
+    for (size_t i = 0; i < pages.size(); ++i)
+        nameForScreenReaders(pages[i], TabStrip1->tabText(static_cast<int>(i)));
 
     Command7 = addButton(formWidget, "Command7", QStringLiteral("Connect"),
                          twips.rect(4920, 6240, 1092, 252));
@@ -177,8 +203,10 @@ void Form1Ui::setupModemPage(const Twips &twips)
                         {"Label3", "RF Channel", 1680},         {"Label4", "Tx Power", 2160},
                         {"Label5", "Tx Packet Size", 2640},     {"Label6", "Rx Packet Size", 3120},
                         {"Label9", "Bytes Received", 3960}};
+    std::vector<QLabel *> rowLabels;
     for (const Row &row : rows)
-        addLabel(ModemPic, row.label, QLatin1String(row.text), twips.rect(600, row.top, 1500, 252));
+        rowLabels.push_back(addLabel(ModemPic, row.label, QLatin1String(row.text),
+                                     twips.rect(600, row.top, 1500, 252)));
 
     QLineEdit **const addressBoxes[] = {&Text1, &Text2, &Text3, &Text4,
                                         &Text5, &Text6, &Text7, &Text8};
@@ -194,6 +222,12 @@ void Form1Ui::setupModemPage(const Twips &twips)
     }
     addLabel(ModemPic, "Label13", QStringLiteral("0-FF Hex"), twips.rect(4560, 600, 780, 252));
     addLabel(ModemPic, "Label14", QStringLiteral("0-FF Hex"), twips.rect(4560, 1080, 780, 252));
+    for (int i = 0; i < 8; ++i) {
+        const QLabel *row = rowLabels[i < 4 ? 0 : 1];
+        nameForScreenReaders(*addressBoxes[i],
+                             QStringLiteral("%1, byte %2").arg(row->text()).arg(i % 4 + 1),
+                             QStringLiteral("0-FF Hex"));
+    }
 
     Text9 = addConfigBox(ModemPic, "Text9", QStringLiteral("?"), twips.rect(2160, 1680, 660, 360));
     Text10 =
@@ -213,6 +247,22 @@ void Form1Ui::setupModemPage(const Twips &twips)
     addLabel(ModemPic, "Label12", QStringLiteral("Decimal (0-255)"),
              twips.rect(2880, 3120, 1500, 252));
 
+    // Each row's label names its first box; the range beside a box describes it.
+    const std::pair<QLineEdit *, const char *> rowBoxes[] = {{Text1, nullptr},
+                                                             {Text5, nullptr},
+                                                             {Text9, "Decimal (0-255)"},
+                                                             {Text10, "Decimal (0-3)"},
+                                                             {Text11, "Decimal (0-255)"},
+                                                             {Text12, "Decimal (0-255)"},
+                                                             {BRText, nullptr}};
+    for (size_t i = 0; i < std::size(rowBoxes); ++i) {
+        const auto [box, range] = rowBoxes[i];
+        rowLabels[i]->setBuddy(box);
+        if (range)
+            nameForScreenReaders(box, rowLabels[i]->text(), QLatin1String(range));
+    }
+    nameForScreenReaders(BRText, rowLabels.back()->text());
+
     Command2 =
         addButton(ModemPic, "Command2", QStringLiteral("Set"), twips.rect(720, 4680, 1092, 372));
     Command3 = addButton(ModemPic, "Command3", QStringLiteral("Refresh"),
@@ -227,21 +277,31 @@ void Form1Ui::setupTerminalPage(const Twips &twips)
     setColours(rx, QPalette::WindowText, kDarkBlue);
     Text13 = place(new TerminalView(TermPic), "Text13", twips.rect(0, 240, 5412, 3492));
     setColours(Text13, QPalette::Text, kDarkBlue);
+    rx->setBuddy(Text13);
+    nameForScreenReaders(Text13, QStringLiteral("Received"),
+                         QStringLiteral("What the modem sends"));
 
     auto *tx = addLabel(TermPic, "Label18", QStringLiteral("TX"), twips.rect(0, 3770, 372, 252));
     setColours(tx, QPalette::WindowText, kDarkGreen);
     Text14 = place(new QPlainTextEdit(TermPic), "Text14", twips.rect(0, 3960, 5412, 732));
     setColours(Text14, QPalette::Text, kDarkGreen);
+    tx->setBuddy(Text14);
+    nameForScreenReaders(Text14, QStringLiteral("Type to send"),
+                         QStringLiteral("Every character typed here goes to the modem"));
 
     Command1 =
         addButton(TermPic, "Command1", QStringLiteral("+++"), twips.rect(120, 4780, 492, 252));
     Command1->setToolTip(QStringLiteral("Enter AT Mode"));
+    nameForScreenReaders(Command1, Command1->text(), Command1->toolTip());
     Command4 =
         addButton(TermPic, "Command4", QStringLiteral("- - -"), twips.rect(120, 5040, 492, 252));
     Command4->setToolTip(QStringLiteral("Exit AT Mode"));
-    addLabel(TermPic, "Label17", QStringLiteral("Address to send to"),
-             twips.rect(1080, 4944, 1344, 192));
+    nameForScreenReaders(Command4, Command4->text(), Command4->toolTip());
+    auto *addressLabel = addLabel(TermPic, "Label17", QStringLiteral("Address to send to"),
+                                  twips.rect(1080, 4944, 1344, 192));
     Combo4 = addCombo(TermPic, "Combo4", twips.rect(2520, 4920, 1212, 288));
+    addressLabel->setBuddy(Combo4);
+    nameForScreenReaders(Combo4, addressLabel->text());
     Combo4->setEditText(QStringLiteral("7F7F7F7F"));
     Command6 =
         addButton(TermPic, "Command6", QStringLiteral("Add"), twips.rect(3840, 4920, 612, 252));
@@ -253,12 +313,17 @@ void Form1Ui::setupTerminalPage(const Twips &twips)
 
 void Form1Ui::setupCommsPage(const Twips &twips)
 {
-    addLabel(CommsPic, "Label11", QStringLiteral("Comm Port"), twips.rect(1680, 1920, 1092, 252));
+    auto *portLabel = addLabel(CommsPic, "Label11", QStringLiteral("Comm Port"),
+                               twips.rect(1680, 1920, 1092, 252));
     Combo1 = addCombo(CommsPic, "Combo1", twips.rect(2880, 1920, 972, 288));
-    addLabel(CommsPic, "Label15", QStringLiteral("Baud Rate"), twips.rect(1680, 2400, 1092, 252));
+    auto *baudLabel = addLabel(CommsPic, "Label15", QStringLiteral("Baud Rate"),
+                               twips.rect(1680, 2400, 1092, 252));
     Combo2 = addCombo(CommsPic, "Combo2", twips.rect(2880, 2400, 972, 288));
-    Combo1->setAccessibleName(QStringLiteral("Comm Port"));
-    Combo2->setAccessibleName(QStringLiteral("Baud Rate"));
+    for (const auto &[label, combo] :
+         {std::pair{portLabel, Combo1}, std::pair{baudLabel, Combo2}}) {
+        label->setBuddy(combo);
+        nameForScreenReaders(combo, label->text());
+    }
     setupDeviceControls(twips);
 }
 
@@ -270,7 +335,8 @@ void Form1Ui::setupDeviceControls(const Twips &twips)
 
     DeviceListLabel = addLabel(CommsPic, "DeviceListLabel", QStringLiteral("Device"),
                                twips.rect(240, 3528, 780, 252));
-    DeviceList = place(new QComboBox(CommsPic), "DeviceList", twips.rect(1080, 3504, 4092, 288));
+    DeviceList =
+        place(new NamedComboBox(CommsPic), "DeviceList", twips.rect(1080, 3504, 4092, 288));
     DeviceList->setAccessibleName(QStringLiteral("Map the comm port to a device"));
     DeviceList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     DeviceListLabel->setBuddy(DeviceList);
@@ -305,6 +371,7 @@ void Form1Ui::setupStatusBar(QWidget *formWidget, const Twips &twips)
     StatusBar1 = place(new QStatusBar(formWidget), "StatusBar1",
                        QRect(0, formWidget->height() - height, formWidget->width(), height));
     StatusBar1->setSizeGripEnabled(false);
+    nameForScreenReaders(StatusBar1, QStringLiteral("Status"));
     StatusPanel1 = new QLabel(StatusBar1);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     StatusPanel1->setFont(courierNew(9, false));

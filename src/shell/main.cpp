@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "platform/addressfolder.h"
 #include "platform/commoncontrols.h"
 #include "platform/widgetdialogs.h"
 #include "platformobjects.h"
@@ -32,7 +33,7 @@ int main(int argc, char *argv[])
 
     PlatformObjects platform;
     WidgetDialogs dialogs;
-    Form1 form(platform.forWindow(dialogs, QApplication::applicationDirPath()));
+    Form1 form(platform.forWindow(dialogs, AddressFolder::forRunningProgram()));
     dialogs.setParent(&form);
     showCentred(form);
     return QApplication::exec();

@@ -28,10 +28,21 @@ void ReceiveStore::append(QByteArrayView bytes)
         }
         const QByteArrayView part = bytes.first(std::min(room, bytes.size()));
         const qint64 from = end();
+        reserveFor(part.size());
         m_bytes.append(part.data(), part.size());
         indexLines(from, part);
         bytes = bytes.sliced(part.size());
     }
+}
+
+void ReceiveStore::reserveFor(qsizetype more)
+{
+    // Grow by half at a time and never past the capacity: the held bytes
+    // then cost at most half as much again, and nothing once the box is full.
+    const qsizetype needed = m_bytes.size() + more;
+    if (needed <= m_bytes.capacity())
+        return;
+    m_bytes.reserve(std::min(m_capacity, std::max(needed, m_bytes.size() + m_bytes.size() / 2)));
 }
 
 void ReceiveStore::indexLines(qint64 from, QByteArrayView part)

@@ -59,6 +59,7 @@ public:
 private:
     bool startsLine(qint64 offset) const;
     qint64 lastIndexedStart(qint64 offset) const;
+    void reserveFor(qsizetype more);
     void indexLines(qint64 from, QByteArrayView part);
     void noteLineStart(qint64 start);
     void dropOldest();

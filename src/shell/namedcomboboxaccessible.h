@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QAccessibleWidget>
+
+class QComboBox;
+
+// The accessibility interface of a NamedComboBox: its name is the accessible
+// name, its value the chosen item, and it opens its list on request.
+class NamedComboBoxAccessible final : public QAccessibleWidget
+{
+public:
+    explicit NamedComboBoxAccessible(QComboBox *combo);
+
+    // The factory Qt asks for every object; it answers only for a NamedComboBox.
+    static QAccessibleInterface *create(const QString &className, QObject *object);
+
+    QString text(QAccessible::Text kind) const override;
+    QAccessible::State state() const override;
+    QStringList actionNames() const override;
+    void doAction(const QString &actionName) override;
+
+private:
+    QComboBox *combo() const;
+};
