@@ -1,0 +1,30 @@
+#pragma once
+
+#include "clirequest.h"
+
+#include <QString>
+#include <QStringList>
+
+// Reads the command line into a request. Every value is checked here, before
+// anything touches a port: a bad one is a usage error that names the option
+// and the form it takes.
+class CliArguments
+{
+public:
+    struct Result
+    {
+        CliRequest request;
+        // Empty when the arguments are good.
+        QString error;
+    };
+
+    // The arguments after the program's name.
+    static Result parse(const QStringList &arguments);
+
+    static QString commandName(CliRequest::Command command);
+
+private:
+    static QString applyOption(CliRequest &request, const QString &option, const QString &value);
+    static QString applyEdit(CliRequest &request, ModemConfig::Field field, const QString &option,
+                             const QString &value);
+};

@@ -1,0 +1,153 @@
+#include "climodem.h"
+
+#include "exitcode.h"
+
+#include <algorithm>
+
+namespace {
+const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
+} // namespace
+
+const QStringList &CliModem::baudRates()
+{
+    static const QStringList rates{QStringLiteral("2400"),   QStringLiteral("4800"),
+                                   QStringLiteral("9600"),   QStringLiteral("14400"),
+                                   QStringLiteral("19200"),  QStringLiteral("28800"),
+                                   QStringLiteral("38400"),  QStringLiteral("56000"),
+                                   QStringLiteral("128000"), QStringLiteral("256000")};
+    return rates;
+}
+
+CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent)
+    : QObject(parent)
+    , m_serial(portMap)
+    , m_comm(m_serial)
+    , m_view(baudRate)
+    , m_session({m_comm, m_dialogs, m_clock, m_pump, m_timer}, m_view)
+    , m_scan(m_session, portMap)
+{
+    // The window's start-up pass shows "??" in its fields; here the fields
+    // start so, and that pass must not take the first reply's decoding.
+    m_timer.stop();
+    m_session.setPortSetting(QString::number(commPort));
+    connect(&m_session, &ModemSession::replyEnded, this,
+            [this](int characters) { m_lastReply = characters; });
+    connect(&m_comm, &CommControl::portLost, this,
+            [this](const QString &description) { m_lostDescription = description; });
+}
+
+CliModem::Outcome CliModem::read()
+{
+    m_session.Command7_Click();
+    if (m_signal != 0)
+        return ended(ExitCode::SignalBase + m_signal);
+    if (!m_comm.portOpen())
+        return portFailure();
+    if (m_session.noReply())
+        return ended(ExitCode::NoAnswer, {kNoResponse});
+    return awaitReply();
+}
+
+CliModem::Outcome CliModem::write(const ModemConfig &config)
+{
+    m_view.setFieldTexts(config.fieldTexts());
+    m_session.Command2_Click();
+    if (m_signal != 0)
+        return ended(ExitCode::SignalBase + m_signal);
+    if (!m_comm.portOpen())
+        return portFailure();
+    if (m_session.noReply())
+        return ended(ExitCode::NoAnswer, {kNoResponse});
+    Outcome outcome = awaitReply();
+    if (outcome.exitCode != ExitCode::Success)
+        return outcome;
+    for (const ModemConfig::Field field : outcome.config->differences(config)) {
+        outcome.exitCode = ExitCode::NotTaken;
+        outcome.messages.append(
+            QStringLiteral("the modem did not take %1: sent %2, modem reports %3")
+                .arg(ModemConfig::name(field), config.valueText(field),
+                     outcome.config->valueText(field)));
+    }
+    return outcome;
+}
+
+ModemScan::Outcome CliModem::find(const QStringList &devices, const QStringList &rates,
+                                  const std::function<void(const QString &)> &progress)
+{
+    const QMetaObject::Connection connection =
+        connect(&m_scan, &ModemScan::trying, this,
+                [&progress](const QString &device, const QString &rate, int attempt, int attempts) {
+                    progress(QStringLiteral("trying %1 at %2 baud (%3 of %4)")
+                                 .arg(device, rate)
+                                 .arg(attempt)
+                                 .arg(attempts));
+                });
+    ModemScan::Outcome outcome = m_scan.run(devices, rates);
+    disconnect(connection);
+    m_dialogs.take();
+    return outcome;
+}
+
+void CliModem::interrupt(int signalNumber)
+{
+    if (m_signal != 0)
+        return;
+    m_signal = signalNumber;
+    m_scan.cancel();
+    m_comm.abandon();
+    m_clock.runOut();
+}
+
+CliModem::Outcome CliModem::awaitReply()
+{
+    // The session decodes the reply at its quiet time, which ends the
+    // pending read; it may already have come during the session's own wait.
+    const double deadline = m_clock.seconds() + static_cast<double>(kLongestReply.count());
+    while (m_session.readPending() && m_signal == 0 && m_comm.portOpen()) {
+        const double remaining = deadline - m_clock.seconds();
+        if (remaining <= 0)
+            break;
+        m_pump.processEvents(
+            std::chrono::ceil<std::chrono::milliseconds>(std::chrono::duration<double>(remaining)));
+    }
+    if (m_signal != 0)
+        return ended(ExitCode::SignalBase + m_signal);
+    if (!m_comm.portOpen())
+        return portFailure();
+    if (m_session.readPending())
+        return ended(ExitCode::NoAnswer,
+                     {QStringLiteral("The modem sent for %1 s without a pause. Check Comms Port & "
+                                     "Baud rate")
+                          .arg(kLongestReply.count())});
+    const std::optional<ModemConfig> config = ModemConfig::fromFieldTexts(m_view.fieldTexts());
+    if (m_lastReply < ModemConfig::kByteCount || !config)
+        return ended(ExitCode::NoAnswer,
+                     {QStringLiteral("The modem answered %1 of the 12 configuration bytes. Check "
+                                     "Comms Port & Baud rate")
+                          .arg(std::min(m_lastReply, ModemConfig::kByteCount))});
+    Outcome outcome = ended(ExitCode::Success);
+    outcome.config = config;
+    return outcome;
+}
+
+CliModem::Outcome CliModem::ended(int exitCode, const QStringList &messages)
+{
+    Outcome outcome;
+    outcome.exitCode = exitCode;
+    // After an interruption the session's refusals are only its way out.
+    const QStringList boxes = m_dialogs.take();
+    if (m_signal == 0)
+        outcome.messages = boxes;
+    outcome.messages += messages;
+    return outcome;
+}
+
+CliModem::Outcome CliModem::portFailure()
+{
+    m_dialogs.take();
+    if (!m_lostDescription.isEmpty())
+        return ended(ExitCode::PortFailed, {m_lostDescription});
+    const std::optional<Failure> &failure = m_comm.openFailure();
+    return ended(ExitCode::PortFailed, {failure ? failure->description()
+                                                : QStringLiteral("The port could not be opened.")});
+}

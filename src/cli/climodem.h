@@ -1,0 +1,82 @@
+#pragma once
+
+#include "cliclock.h"
+#include "clicomm.h"
+#include "clidialogs.h"
+#include "cliview.h"
+#include "modemconfig.h"
+
+#include "modem/modemscan.h"
+#include "modem/modemsession.h"
+#include "platform/mscomm.h"
+#include "platform/qteventpump.h"
+#include "serial/quiettimer.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class PortMap;
+
+// One modem on one port, driven through the window's own session: a read is
+// the Connect button's open and read-back, a write is the Set button's
+// sequence. Each waits for the reply's quiet time and says how it ended. A
+// find is the window's modem scan.
+class CliModem final : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Outcome
+    {
+        int exitCode = 0;
+        // What the modem reported, when a reply was decoded.
+        std::optional<ModemConfig> config;
+        // For stderr, one line each.
+        QStringList messages;
+    };
+
+    // The longest a reply may run on without its quiet time.
+    static constexpr std::chrono::seconds kLongestReply{5};
+
+    // The ten rates of the window's baud rate list.
+    static const QStringList &baudRates();
+
+    CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent = nullptr);
+
+    // Opens the port and reads the configuration back.
+    Outcome read();
+    // Writes this configuration into the modem that read() opened, reads it
+    // back and compares.
+    Outcome write(const ModemConfig &config);
+
+    // Scans the devices at the rates, in that order, and says where the modem
+    // answered; progress is told each try as it begins.
+    ModemScan::Outcome find(const QStringList &devices, const QStringList &rates,
+                            const std::function<void(const QString &)> &progress);
+
+    // A signal arrived: the modem leaves command mode, the session's waits
+    // end and no more is sent.
+    void interrupt(int signalNumber);
+    int interruptedBy() const { return m_signal; }
+
+private:
+    Outcome awaitReply();
+    Outcome ended(int exitCode, const QStringList &messages = {});
+    Outcome portFailure();
+
+    MSComm m_serial;
+    CliComm m_comm;
+    CliDialogs m_dialogs;
+    CliClock m_clock;
+    QtEventPump m_pump;
+    QuietTimer m_timer;
+    CliView m_view;
+    ModemSession m_session;
+    ModemScan m_scan;
+    int m_lastReply = 0;
+    QString m_lostDescription;
+    int m_signal = 0;
+};

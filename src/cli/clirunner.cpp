@@ -1,0 +1,263 @@
+#include "clirunner.h"
+
+#include "cliarguments.h"
+#include "clihelp.h"
+#include "climodem.h"
+#include "exitcode.h"
+#include "interruptwatcher.h"
+
+#include "platform/portmap.h"
+#include "platform/serialdevices.h"
+#include "platform/settingsstore.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using Command = CliRequest::Command;
+
+namespace {
+const QString kProgram = QStringLiteral("miran-cli");
+// The number a --device path is opened under; it is mapped for this run only.
+constexpr int kDevicePort = 1;
+// A configuration file is a few hundred bytes; anything far larger is not one.
+constexpr qint64 kLargestFromFile = 64 * 1024;
+// The comm port numbers whose "Ports" entries count among the devices present.
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 255;
+
+QString orDash(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+
+QJsonObject deviceObject(const SerialDevices::Device &device)
+{
+    return {{QStringLiteral("path"), device.path},
+            {QStringLiteral("systemPath"), device.systemPath},
+            {QStringLiteral("description"), device.description},
+            {QStringLiteral("manufacturer"), device.manufacturer},
+            {QStringLiteral("serialNumber"), device.serialNumber},
+            {QStringLiteral("vendorProduct"), device.vendorProduct}};
+}
+
+// What a scan that found nothing tried, one sentence a device.
+QStringList triedLines(const ModemScan::Outcome &outcome)
+{
+    QStringList lines;
+    for (const ModemScan::Tried &tried : outcome.tried) {
+        if (!tried.failure.isEmpty())
+            lines.append(tried.device + QStringLiteral(": ") + tried.failure);
+        else if (!tried.rates.isEmpty())
+            lines.append(QStringLiteral("no modem answered on %1 at %2 baud")
+                             .arg(tried.device, tried.rates.join(QStringLiteral(", "))));
+    }
+    return lines;
+}
+
+bool noDeviceOpened(const ModemScan::Outcome &outcome)
+{
+    return std::all_of(outcome.tried.cbegin(), outcome.tried.cend(),
+                       [](const ModemScan::Tried &tried) { return !tried.failure.isEmpty(); });
+}
+} // namespace
+
+CliRunner::CliRunner(QTextStream &out, QTextStream &err)
+    : m_out(out)
+    , m_err(err)
+{}
+
+int CliRunner::run(const QStringList &arguments)
+{
+    const CliArguments::Result parsed = CliArguments::parse(arguments);
+    const CliRequest &request = parsed.request;
+    if (!parsed.error.isEmpty())
+        return usageError(request, parsed.error);
+    switch (request.command) {
+    case Command::Help:
+        m_out << CliHelp::text(request.helpTopic);
+        return ExitCode::Success;
+    case Command::Version:
+        m_out << CliHelp::version() << '\n';
+        return ExitCode::Success;
+    case Command::Ports:
+        return ports(request);
+    case Command::Read:
+        return read(request);
+    case Command::Write:
+        return write(request);
+    case Command::Find:
+        return find(request);
+    }
+    return ExitCode::Usage;
+}
+
+int CliRunner::usageError(const CliRequest &request, const QString &error)
+{
+    const QString command = CliArguments::commandName(request.command);
+    m_err << kProgram << ": " << error << '\n'
+          << "Try '" << kProgram << (command.isEmpty() ? QString() : QLatin1Char(' ') + command)
+          << " --help'.\n";
+    return ExitCode::Usage;
+}
+
+int CliRunner::read(const CliRequest &request)
+{
+    SettingsStore settings;
+    PortMap portMap(settings);
+    CliModem modem(portMap, commPortFor(request, portMap), request.baud);
+    InterruptWatcher interrupts;
+    watchInterrupts(interrupts, modem);
+    const CliModem::Outcome outcome = modem.read();
+    report(outcome.messages);
+    if (outcome.config)
+        print(*outcome.config, request.json);
+    return outcome.exitCode;
+}
+
+int CliRunner::write(const CliRequest &request)
+{
+    // Everything that can be wrong with the values is found before the port
+    // opens.
+    std::optional<ModemConfig> from;
+    if (!request.fromFile.isEmpty()) {
+        QString error;
+        from = loadFrom(request.fromFile, error);
+        if (!from)
+            return usageError(request,
+                              QStringLiteral("--from %1: %2.").arg(request.fromFile, error));
+    }
+
+    SettingsStore settings;
+    PortMap portMap(settings);
+    CliModem modem(portMap, commPortFor(request, portMap), request.baud);
+    InterruptWatcher interrupts;
+    watchInterrupts(interrupts, modem);
+    const CliModem::Outcome current = modem.read();
+    report(current.messages);
+    if (current.exitCode != ExitCode::Success)
+        return current.exitCode;
+
+    const ModemConfig wanted = from.value_or(*current.config).withEdits(request.edits);
+    const CliModem::Outcome written = modem.write(wanted);
+    report(written.messages);
+    if (written.config)
+        print(*written.config, false);
+    return written.exitCode;
+}
+
+int CliRunner::ports(const CliRequest &request)
+{
+    SettingsStore settings;
+    const PortMap portMap(settings);
+    const QList<SerialDevices::Device> devices =
+        SerialDevices::present(portMap, kFirstPort, kLastPort);
+    if (request.json) {
+        QJsonArray array;
+        for (const SerialDevices::Device &device : devices)
+            array.append(deviceObject(device));
+        m_out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) << '\n';
+        return ExitCode::Success;
+    }
+    // One device a line, its parts separated by tabs; "-" for a part not known.
+    for (const SerialDevices::Device &device : devices) {
+        m_out << QStringList{device.path, orDash(device.description), orDash(device.manufacturer),
+                             orDash(device.serialNumber), orDash(device.vendorProduct)}
+                     .join(QLatin1Char('\t'))
+              << '\n';
+    }
+    return ExitCode::Success;
+}
+
+int CliRunner::find(const CliRequest &request)
+{
+    SettingsStore settings;
+    PortMap portMap(settings);
+    QStringList devices;
+    if (!request.hasPort()) {
+        for (const SerialDevices::Device &device :
+             SerialDevices::present(portMap, kFirstPort, kLastPort)) {
+            if (device.isUsb())
+                devices.append(device.path);
+        }
+        if (devices.isEmpty()) {
+            report({QStringLiteral("no USB serial device is present. Plug the modem in, or give "
+                                   "--device PATH or --comm N.")});
+            return ExitCode::PortFailed;
+        }
+    }
+    const int commPort = commPortFor(request, portMap);
+    if (request.hasPort())
+        devices = QStringList{portMap.device(commPort)};
+
+    CliModem modem(portMap, commPort, request.baud);
+    InterruptWatcher interrupts;
+    watchInterrupts(interrupts, modem);
+    const QStringList rates =
+        ModemScan::rateOrder(CliModem::baudRates(), QString::number(CliRequest::kDefaultBaud));
+    const ModemScan::Outcome outcome =
+        modem.find(devices, rates, [this](const QString &line) { report({line}); });
+    if (modem.interruptedBy() != 0)
+        return ExitCode::SignalBase + modem.interruptedBy();
+    if (outcome.result != ModemScan::Outcome::Result::Found) {
+        report(triedLines(outcome));
+        if (noDeviceOpened(outcome))
+            return ExitCode::PortFailed;
+        report({QStringLiteral("No Response from Modem. Check Comms Port & Baud rate")});
+        return ExitCode::NoAnswer;
+    }
+    if (request.json) {
+        const QJsonObject found{{QStringLiteral("path"), outcome.device},
+                                {QStringLiteral("rate"), outcome.rate.toInt()}};
+        m_out << QString::fromUtf8(QJsonDocument(found).toJson(QJsonDocument::Compact)) << '\n';
+    } else {
+        m_out << outcome.device << ' ' << outcome.rate << '\n';
+    }
+    return ExitCode::Success;
+}
+
+int CliRunner::commPortFor(const CliRequest &request, PortMap &portMap)
+{
+    if (request.device.isEmpty())
+        return request.comm;
+    portMap.stand(kDevicePort, request.device);
+    return kDevicePort;
+}
+
+std::optional<ModemConfig> CliRunner::loadFrom(const QString &file, QString &error) const
+{
+    QFile input;
+    const bool opened = file == QLatin1String("-")
+                            ? input.open(stdin, QIODevice::ReadOnly)
+                            : (input.setFileName(file), input.open(QIODevice::ReadOnly));
+    if (!opened) {
+        error = input.errorString();
+        return std::nullopt;
+    }
+    const QByteArray content = input.read(kLargestFromFile + 1);
+    if (content.size() > kLargestFromFile) {
+        error = QStringLiteral("it is too large to be a configuration");
+        return std::nullopt;
+    }
+    return ModemConfig::fromJson(content, error);
+}
+
+void CliRunner::watchInterrupts(InterruptWatcher &interrupts, CliModem &modem)
+{
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &modem,
+                     [&modem](int signalNumber) { modem.interrupt(signalNumber); });
+}
+
+void CliRunner::report(const QStringList &messages)
+{
+    for (const QString &message : messages)
+        m_err << kProgram << ": " << message << '\n';
+    m_err.flush();
+}
+
+void CliRunner::print(const ModemConfig &config, bool json)
+{
+    m_out << (json ? config.toJson() + QLatin1Char('\n') : config.toText());
+    m_out.flush();
+}

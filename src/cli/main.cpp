@@ -1,0 +1,24 @@
+// miran-cli: the modem's configuration from a shell. Qt Core and SerialPort
+// only, so it runs with no display.
+#include "clirunner.h"
+
+#include "platform/application.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("MIRAN"));
+    QCoreApplication::setApplicationName(QStringLiteral("miran-cli"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliRunner runner(out, err);
+    const int code = runner.run(QCoreApplication::arguments().mid(1));
+    out.flush();
+    err.flush();
+    return code;
+}

@@ -1,0 +1,242 @@
+#include "modemconfig.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QRegularExpression>
+
+namespace {
+constexpr int kAddressBytes = 4;
+constexpr int kHexFieldCount = 8;
+constexpr quint32 kLargestByte = 0xFF;
+constexpr quint32 kLargestAddress = 0xFFFFFFFF;
+
+int firstByte(ModemConfig::Field field)
+{
+    const int index = static_cast<int>(field);
+    return index < 2 ? index * kAddressBytes : 2 * kAddressBytes + (index - 2);
+}
+
+QString hexText(quint32 value, int digits)
+{
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+std::optional<quint8> fieldByte(const QString &text, bool hexadecimal)
+{
+    static const QRegularExpression hexForm(QStringLiteral("^[0-9A-F]{1,2}$"));
+    static const QRegularExpression decimalForm(QStringLiteral("^[0-9]{1,3}$"));
+    if (!(hexadecimal ? hexForm : decimalForm).match(text).hasMatch())
+        return std::nullopt;
+    const uint value = text.toUInt(nullptr, hexadecimal ? 16 : 10);
+    if (value > kLargestByte)
+        return std::nullopt;
+    return static_cast<quint8>(value);
+}
+
+// A JSON value as the field's value: an address as 8 hexadecimal digits, a
+// number as a whole JSON number from 0 to 255.
+std::optional<quint32> jsonValue(const QJsonValue &value, bool address)
+{
+    if (address) {
+        static const QRegularExpression form(QStringLiteral("^[0-9A-Fa-f]{8}$"));
+        if (!value.isString() || !form.match(value.toString()).hasMatch())
+            return std::nullopt;
+        return value.toString().toUInt(nullptr, 16);
+    }
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    if (number < 0 || number > kLargestByte || number != static_cast<double>(value.toInt()))
+        return std::nullopt;
+    return static_cast<quint32>(value.toInt());
+}
+} // namespace
+
+std::optional<ModemConfig> ModemConfig::fromFieldTexts(const QStringList &texts)
+{
+    if (texts.size() != kByteCount)
+        return std::nullopt;
+    Bytes bytes{};
+    for (int i = 0; i < kByteCount; ++i) {
+        const std::optional<quint8> byte = fieldByte(texts.at(i), i < kHexFieldCount);
+        if (!byte)
+            return std::nullopt;
+        bytes[static_cast<size_t>(i)] = *byte;
+    }
+    return ModemConfig(bytes);
+}
+
+std::optional<ModemConfig> ModemConfig::fromJson(const QByteArray &json, QString &error)
+{
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        error = QStringLiteral("it is not JSON (%1 at character %2)")
+                    .arg(parseError.errorString())
+                    .arg(parseError.offset);
+        return std::nullopt;
+    }
+    if (!document.isObject()) {
+        error = QStringLiteral("it holds no JSON object");
+        return std::nullopt;
+    }
+    const QJsonObject object = document.object();
+
+    std::optional<ModemConfig> fromBytes;
+    if (object.contains(QStringLiteral("bytes"))) {
+        static const QRegularExpression form(QStringLiteral("^[0-9A-Fa-f]{24}$"));
+        const QJsonValue bytes = object.value(QStringLiteral("bytes"));
+        if (!bytes.isString() || !form.match(bytes.toString()).hasMatch()) {
+            error = QStringLiteral("\"bytes\" must be 24 hexadecimal digits");
+            return std::nullopt;
+        }
+        const QByteArray raw = QByteArray::fromHex(bytes.toString().toLatin1());
+        Bytes array{};
+        std::copy(raw.cbegin(), raw.cend(), array.begin());
+        fromBytes = ModemConfig(array);
+    }
+
+    ModemConfig config = fromBytes.value_or(ModemConfig());
+    for (const Field field : kFields) {
+        const QString key = jsonKey(field);
+        if (!object.contains(key)) {
+            if (fromBytes)
+                continue;
+            error = QStringLiteral("\"%1\" is missing, and there is no \"bytes\"").arg(key);
+            return std::nullopt;
+        }
+        const std::optional<quint32> value = jsonValue(object.value(key), isAddress(field));
+        if (!value) {
+            error = isAddress(field)
+                        ? QStringLiteral("\"%1\" must be a text of 8 hexadecimal digits").arg(key)
+                        : QStringLiteral("\"%1\" must be a whole number from 0 to 255").arg(key);
+            return std::nullopt;
+        }
+        if (fromBytes && fromBytes->value(field) != *value) {
+            ModemConfig shown;
+            shown.setValue(field, *value);
+            error = QStringLiteral("\"%1\" says %2 but \"bytes\" says %3")
+                        .arg(key, shown.valueText(field), fromBytes->valueText(field));
+            return std::nullopt;
+        }
+        config.setValue(field, *value);
+    }
+    return config;
+}
+
+QStringList ModemConfig::fieldTexts() const
+{
+    QStringList texts;
+    for (int i = 0; i < kByteCount; ++i) {
+        const quint8 byte = m_bytes[static_cast<size_t>(i)];
+        texts.append(i < kHexFieldCount ? QString::number(byte, 16).toUpper()
+                                        : QString::number(byte));
+    }
+    return texts;
+}
+
+quint32 ModemConfig::value(Field field) const
+{
+    const auto first = static_cast<size_t>(firstByte(field));
+    if (!isAddress(field))
+        return m_bytes[first];
+    quint32 value = 0;
+    for (size_t i = 0; i < kAddressBytes; ++i)
+        value = (value << 8) | m_bytes[first + i];
+    return value;
+}
+
+void ModemConfig::setValue(Field field, quint32 value)
+{
+    const auto first = static_cast<size_t>(firstByte(field));
+    if (!isAddress(field)) {
+        m_bytes[first] = static_cast<quint8>(std::min(value, kLargestByte));
+        return;
+    }
+    for (size_t i = 0; i < kAddressBytes; ++i)
+        m_bytes[first + i] = static_cast<quint8>((value >> (8 * (kAddressBytes - 1 - i))) & 0xFF);
+}
+
+ModemConfig ModemConfig::withEdits(const Edits &edits) const
+{
+    ModemConfig edited = *this;
+    for (const Field field : kFields) {
+        const std::optional<quint32> &edit = edits[static_cast<size_t>(field)];
+        if (edit)
+            edited.setValue(field,
+                            std::min(*edit, isAddress(field) ? kLargestAddress : kLargestByte));
+    }
+    return edited;
+}
+
+QList<ModemConfig::Field> ModemConfig::differences(const ModemConfig &other) const
+{
+    QList<Field> fields;
+    for (const Field field : kFields) {
+        if (value(field) != other.value(field))
+            fields.append(field);
+    }
+    return fields;
+}
+
+QString ModemConfig::name(Field field)
+{
+    switch (field) {
+    case Field::Destination:
+        return QStringLiteral("destination");
+    case Field::Module:
+        return QStringLiteral("module");
+    case Field::Channel:
+        return QStringLiteral("channel");
+    case Field::Power:
+        return QStringLiteral("power");
+    case Field::TxSize:
+        return QStringLiteral("tx-size");
+    case Field::RxSize:
+        return QStringLiteral("rx-size");
+    }
+    return {};
+}
+
+QString ModemConfig::jsonKey(Field field)
+{
+    switch (field) {
+    case Field::TxSize:
+        return QStringLiteral("txSize");
+    case Field::RxSize:
+        return QStringLiteral("rxSize");
+    default:
+        return name(field);
+    }
+}
+
+QString ModemConfig::valueText(Field field) const
+{
+    return isAddress(field) ? hexText(value(field), 2 * kAddressBytes)
+                            : QString::number(value(field));
+}
+
+QString ModemConfig::toText() const
+{
+    QString text;
+    for (const Field field : kFields)
+        text += name(field) + QLatin1Char(' ') + valueText(field) + QLatin1Char('\n');
+    return text;
+}
+
+QString ModemConfig::toJson() const
+{
+    // Written by hand to keep the keys in packet order.
+    QStringList members;
+    for (const Field field : kFields) {
+        const QString value = isAddress(field)
+                                  ? QLatin1Char('"') + valueText(field) + QLatin1Char('"')
+                                  : valueText(field);
+        members.append(QLatin1Char('"') + jsonKey(field) + QStringLiteral("\":") + value);
+    }
+    const QByteArray raw(reinterpret_cast<const char *>(m_bytes.data()), kByteCount);
+    members.append(QStringLiteral("\"bytes\":\"") + QString::fromLatin1(raw.toHex().toUpper()) +
+                   QLatin1Char('"'));
+    return QLatin1Char('{') + members.join(QLatin1Char(',')) + QLatin1Char('}');
+}

@@ -1,0 +1,543 @@
+// miran-cli, the real executable, against the simulated modem: what it
+// prints, what it puts on the wire, and how it exits.
+#include "support/modemsim.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+// How late the simulator may stamp a chunk it was slow to read.
+constexpr double kReadJitter = 0.015;
+constexpr int kRunTimeoutMs = 30'000;
+
+const QString kSimText = QStringLiteral(
+    "destination 7F7F7F7E\nmodule 0A01FF05\nchannel 10\npower 3\ntx-size 30\nrx-size 30\n");
+const QString kSimJson =
+    QStringLiteral(R"({"destination":"7F7F7F7E","module":"0A01FF05","channel":10,"power":3,)"
+                   R"("txSize":30,"rxSize":30,"bytes":"7F7F7F7E0A01FF050A031E1E"})"
+                   "\n");
+const QString kNoResponse =
+    QStringLiteral("miran-cli: No Response from Modem. Check Comms Port & Baud rate\n");
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// Bytes the program sent, as the simulator received them, in bursts.
+QList<QByteArray> wire(const ModemSim &sim)
+{
+    return ModemSim::burstBytes(sim.rxBursts());
+}
+
+bool gapsAtLeast(const QList<ModemSim::Burst> &bursts, qsizetype from, const QList<double> &gaps)
+{
+    for (qsizetype i = 0; i < gaps.size(); ++i) {
+        const double gap = bursts.at(from + i + 1).seconds - bursts.at(from + i).seconds;
+        if (gap <= gaps.at(i) - kReadJitter) {
+            qWarning("gap %lld: %f s, wanted more than %f s", static_cast<long long>(i), gap,
+                     gaps.at(i));
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void helpAndVersion_data();
+    void helpAndVersion();
+    void read_data();
+    void read();
+    void writeIsVerified();
+    void clampedValueIsNotTaken();
+    void badValuesSendNothing_data();
+    void badValuesSendNothing();
+    void readFails_data();
+    void readFails();
+    void noDevice();
+    void fromCopiesOneModemToAnother();
+    void commMapsThroughPorts();
+    void interruptLeavesCommandMode_data();
+    void interruptLeavesCommandMode();
+    void findAtAnotherRate_data();
+    void findAtAnotherRate();
+    void findWithNoAnswer();
+    void findInterrupted();
+    void portsListsTheSimulator_data();
+    void portsListsTheSimulator();
+
+private:
+    QProcessEnvironment environment() const;
+    void start(QProcess &process, const QStringList &arguments) const;
+    Run run(const QStringList &arguments, const QByteArray &input = {}) const;
+
+    std::unique_ptr<QTemporaryDir> m_config;
+};
+
+void CliTest::init()
+{
+    // Each test has a settings folder of its own, so the user's are never read.
+    m_config = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_config->isValid());
+}
+
+QProcessEnvironment CliTest::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
+    // No display of any kind: the tool needs none.
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    return environment;
+}
+
+void CliTest::start(QProcess &process, const QStringList &arguments) const
+{
+    process.setProcessEnvironment(environment());
+    process.start(QStringLiteral(MIRAN_CLI_PATH), arguments);
+}
+
+Run CliTest::run(const QStringList &arguments, const QByteArray &input) const
+{
+    QProcess process;
+    start(process, arguments);
+    if (!process.waitForStarted(kRunTimeoutMs))
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(kRunTimeoutMs))
+        process.kill();
+    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {code, QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+void CliTest::helpAndVersion_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "1.0.35\n"
+                             << "";
+    QTest::newRow("tool help") << QStringList{"--help"} << 0 << "Usage: miran-cli COMMAND"
+                               << "";
+    QTest::newRow("read help") << QStringList{"read", "--help"} << 0
+                               << "Usage: miran-cli read (--device PATH | --comm N)"
+                               << "";
+    QTest::newRow("write help") << QStringList{"write", "-h"} << 0
+                                << "Usage: miran-cli write (--device PATH | --comm N)"
+                                << "";
+    QTest::newRow("find help") << QStringList{"find", "--help"} << 0
+                               << "Usage: miran-cli find [--device PATH | --comm N]"
+                               << "";
+    QTest::newRow("ports help") << QStringList{"ports", "--help"} << 0
+                                << "Usage: miran-cli ports [--json]"
+                                << "";
+    QTest::newRow("no command") << QStringList{} << 2 << ""
+                                << "miran-cli: no command given.\nTry 'miran-cli --help'.\n";
+}
+
+void CliTest::helpAndVersion()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    const Run result = run(arguments);
+    QCOMPARE(result.code, code);
+    QVERIFY2(out.isEmpty() ? result.out.isEmpty() : result.out.startsWith(out),
+             qPrintable(result.out));
+    QCOMPARE(result.err, err);
+}
+
+void CliTest::read_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("out");
+
+    QTest::newRow("plain") << QStringList{} << kSimText;
+    QTest::newRow("json") << QStringList{"--json"} << kSimJson;
+}
+
+void CliTest::read()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, out);
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run(QStringList{"read", "--device", sim.linkPath()} + options);
+
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.out, out);
+    // The window's read-back: command mode entered, and left 0.1 s later.
+    QTRY_COMPARE(wire(sim), (QList<QByteArray>{"+++", "---"}));
+    QVERIFY(gapsAtLeast(sim.rxBursts(), 0, {0.1}));
+}
+
+void CliTest::writeIsVerified()
+{
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run({"write", "--device", sim.linkPath(), "--module", "01020304", "--power",
+                            "2", "--rx-size", "64"});
+
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.out, QStringLiteral("destination 7F7F7F7E\nmodule 01020304\nchannel 10\n"
+                                        "power 2\ntx-size 30\nrx-size 64\n"));
+    const QByteArray written = QByteArray::fromHex("7F7F7F7E010203040A021E40");
+    QCOMPARE(sim.configuration(), written);
+    // A read, then the window's Set: "+++", the packet, "---", and its read-back.
+    QTRY_COMPARE(wire(sim), (QList<QByteArray>{"+++", "---", "+++", written, "---", "+++", "---"}));
+    QVERIFY(gapsAtLeast(sim.rxBursts(), 2, {0.2, 0.2, 0.5, 0.1}));
+}
+
+void CliTest::clampedValueIsNotTaken()
+{
+    // GIVEN a modem that limits Tx power to 0-3 and keeps its channel
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--clamp"),
+                  QStringLiteral("power=0-3"), QStringLiteral("--refuse"),
+                  QStringLiteral("channel=0-20")});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    // WHEN both are set beyond what it takes, beside a value it does take
+    const Run result = run({"write", "--device", sim.linkPath(), "--power", "5", "--channel", "40",
+                            "--tx-size", "64"});
+
+    // THEN it exits 4 and names each field not taken, sent and reported
+    QCOMPARE(result.code, 4);
+    QCOMPARE(result.err,
+             QStringLiteral("miran-cli: the modem did not take channel: sent 40, modem reports 10\n"
+                            "miran-cli: the modem did not take power: sent 5, modem reports 3\n"));
+    QCOMPARE(result.out, QStringLiteral("destination 7F7F7F7E\nmodule 0A01FF05\nchannel 10\n"
+                                        "power 3\ntx-size 64\nrx-size 30\n"));
+    // The packet went out as asked; the modem changed it.
+    QTRY_COMPARE(wire(sim).value(3), QByteArray::fromHex("7F7F7F7E0A01FF052805401E"));
+    QCOMPARE(sim.configuration(), QByteArray::fromHex("7F7F7F7E0A01FF050A03401E"));
+}
+
+void CliTest::badValuesSendNothing_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("fromFile");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("channel 256") << QStringList{"--channel", "256"} << QByteArray()
+                                 << "--channel \"256\" is not valid";
+    QTest::newRow("power -1") << QStringList{"--power", "-1"} << QByteArray()
+                              << "--power \"-1\" is not valid";
+    QTest::newRow("short address") << QStringList{"--destination", "7F7F7F"} << QByteArray()
+                                   << "--destination \"7F7F7F\" is not valid";
+    // A good value beside a bad one is not sent either.
+    QTest::newRow("good and bad") << QStringList{"--power", "1", "--tx-size", "1e2"} << QByteArray()
+                                  << "--tx-size \"1e2\" is not valid";
+    QTest::newRow("file that is not json")
+        << QStringList{} << QByteArray("channel 10\n") << "it is not JSON";
+    QTest::newRow("file with a bad value")
+        << QStringList{} << QByteArray(R"({"bytes":"7F7F7F7E0A01FF050A031E1E","power":300})")
+        << "\"power\" must be a whole number from 0 to 255";
+    QTest::newRow("missing file") << QStringList{"--from", "/nonexistent/modem.json"}
+                                  << QByteArray() << "--from /nonexistent/modem.json: ";
+}
+
+void CliTest::badValuesSendNothing()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, fromFile);
+    QFETCH(QString, err);
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    if (!fromFile.isEmpty()) {
+        QFile file(m_config->filePath(QStringLiteral("modem.json")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(fromFile);
+        options << "--from" << file.fileName();
+    }
+
+    const Run result = run(QStringList{"write", "--device", sim.linkPath()} + options);
+
+    QCOMPARE(result.code, 2);
+    QVERIFY2(result.err.contains(err), qPrintable(result.err));
+    QCOMPARE(result.out, QString());
+    // Nothing at all reached the modem, and it still holds what it held.
+    QCOMPARE(sim.configuration(), QByteArray::fromHex(kSimConfiguration.toLatin1()));
+    QVERIFY(sim.rxBursts().isEmpty());
+}
+
+void CliTest::readFails_data()
+{
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("no answer") << QStringList{"--no-answer"} << 3 << kNoResponse;
+    // The modem cannot read the request at all, so it never answers.
+    QTest::newRow("modem at another rate") << QStringList{"--baud", "9600"} << 3 << kNoResponse;
+    QTest::newRow("short answer")
+        << QStringList{"--answer-length", "5"} << 3
+        << "miran-cli: The modem answered 5 of the 12 configuration bytes. Check Comms Port & "
+           "Baud rate\n";
+    QTest::newRow("unplugged during the read")
+        << QStringList{"--hangup-after-rx", "3"} << 5 << "miran-cli: The connection to ";
+}
+
+void CliTest::readFails()
+{
+    QFETCH(QStringList, simOptions);
+    QFETCH(int, code);
+    QFETCH(QString, err);
+    ModemSim sim(QStringList{QStringLiteral("--config"), kSimConfiguration} + simOptions);
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run({"write", "--device", sim.linkPath(), "--power", "1"});
+
+    QCOMPARE(result.code, code);
+    QVERIFY2(result.err.startsWith(err), qPrintable(result.err));
+    QCOMPARE(result.out, QString());
+    // It stopped after the read: no packet was sent.
+    QTest::qWait(300);
+    const QList<QByteArray> bursts = wire(sim);
+    QVERIFY2(bursts.size() <= 2, qPrintable(QString::number(bursts.size())));
+    QCOMPARE(sim.configuration(), QByteArray::fromHex(kSimConfiguration.toLatin1()));
+    // Where the line stayed up, command mode was left.
+    if (code == 3)
+        QCOMPARE(bursts, (QList<QByteArray>{"+++", "---"}));
+}
+
+void CliTest::noDevice()
+{
+    const QString missing = m_config->filePath(QStringLiteral("ttyUSB9"));
+    const Run result = run({"read", "--device", missing});
+    QCOMPARE(result.code, 5);
+    QCOMPARE(result.out, QString());
+    // The serial component's own description, which names the device.
+    QVERIFY2(result.err.startsWith(QStringLiteral("miran-cli: There is no device ") + missing),
+             qPrintable(result.err));
+}
+
+void CliTest::fromCopiesOneModemToAnother()
+{
+    const QByteArray source = QByteArray::fromHex("00000001000000021704201F");
+    ModemSim first({QStringLiteral("--config"), QString::fromLatin1(source.toHex())});
+    ModemSim second({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(first.isReady(), qPrintable(first.errorString()));
+    QVERIFY2(second.isReady(), qPrintable(second.errorString()));
+
+    // GIVEN the first modem's configuration saved as read --json prints it
+    const Run saved = run({"read", "--device", first.linkPath(), "--json"});
+    QCOMPARE(saved.code, 0);
+    const QString file = m_config->filePath(QStringLiteral("first.json"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(saved.out.toUtf8());
+    out.close();
+
+    // WHEN it is written into the second, once from the file and once piped
+    const Run copied = run({"write", "--device", second.linkPath(), "--from", file});
+    QCOMPARE(copied.err, QString());
+    QCOMPARE(copied.code, 0);
+    QCOMPARE(second.configuration(), source);
+
+    ModemSim third({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(third.isReady(), qPrintable(third.errorString()));
+    const Run piped =
+        run({"write", "--device", third.linkPath(), "--from", "-"}, saved.out.toUtf8());
+    QCOMPARE(piped.code, 0);
+
+    // THEN both hold all twelve bytes of the first
+    QCOMPARE(third.configuration(), source);
+    QCOMPARE(first.configuration(), source);
+}
+
+void CliTest::commMapsThroughPorts()
+{
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    QVERIFY(QDir(m_config->path()).mkpath(QStringLiteral("MIRAN")));
+    QFile ini(m_config->filePath(QStringLiteral("MIRAN/MIRAN.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Ports]\n7=" + sim.linkPath().toUtf8() + "\n");
+    ini.close();
+
+    const Run mapped = run({"read", "--comm", "7"});
+    QCOMPARE(mapped.err, QString());
+    QCOMPARE(mapped.code, 0);
+    QCOMPARE(mapped.out, kSimText);
+
+    // An unmapped number keeps the window's default device.
+    const Run unmapped = run({"read", "--comm", "200"});
+    QCOMPARE(unmapped.code, 5);
+    QVERIFY2(unmapped.err.contains(QStringLiteral("/dev/ttyS199")), qPrintable(unmapped.err));
+}
+
+void CliTest::interruptLeavesCommandMode_data()
+{
+    QTest::addColumn<QStringList>("options");
+    // Bursts on the wire when the signal is sent: the run is then in command mode.
+    QTest::addColumn<int>("afterBursts");
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QList<QByteArray>>("wire");
+
+    QTest::newRow("Ctrl-C in the read")
+        << QStringList{"read"} << 1 << SIGINT << QList<QByteArray>{"+++", "---"};
+    // Before the packet: it is never sent.
+    QTest::newRow("Ctrl-C in the write") << QStringList{"write", "--power", "1"} << 3 << SIGINT
+                                         << QList<QByteArray>{"+++", "---", "+++", "---"};
+    QTest::newRow("SIGTERM in the write") << QStringList{"write", "--power", "1"} << 3 << SIGTERM
+                                          << QList<QByteArray>{"+++", "---", "+++", "---"};
+}
+
+void CliTest::interruptLeavesCommandMode()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, afterBursts);
+    QFETCH(int, signalNumber);
+    QFETCH(QList<QByteArray>, wire);
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    QProcess process;
+    start(process, QStringList{options.first(), "--device", sim.linkPath()} + options.mid(1));
+    QVERIFY(process.waitForStarted(kRunTimeoutMs));
+    QTRY_COMPARE_WITH_TIMEOUT(sim.rxBursts().size(), afterBursts, 10'000);
+    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), signalNumber), 0);
+    QVERIFY(process.waitForFinished(kRunTimeoutMs));
+
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 128 + signalNumber);
+    QTRY_COMPARE(::wire(sim), wire);
+    QCOMPARE(sim.configuration(), QByteArray::fromHex(kSimConfiguration.toLatin1()));
+    // Settle: nothing more comes after the "---".
+    QTest::qWait(300);
+    QCOMPARE(::wire(sim), wire);
+    QCOMPARE(sim.log().constLast().detail, QStringLiteral("data"));
+}
+
+void CliTest::findAtAnotherRate_data()
+{
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("out");
+    // Tries before the modem's rate: 38400, 9600 and 19200 first, then the list.
+    QTest::addColumn<int>("tries");
+
+    QTest::newRow("9600") << "9600" << QStringList{} << " 9600\n" << 2;
+    QTest::newRow("256000, as json") << "256000" << QStringList{"--json"}
+                                     << R"(","rate":256000})"
+                                        "\n"
+                                     << 10;
+}
+
+void CliTest::findAtAnotherRate()
+{
+    QFETCH(QString, rate);
+    QFETCH(QStringList, options);
+    QFETCH(QString, out);
+    QFETCH(int, tries);
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--baud"), rate});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run(QStringList{"find", "--device", sim.linkPath()} + options);
+
+    QCOMPARE(result.code, 0);
+    QVERIFY2(result.out.endsWith(out), qPrintable(result.out));
+    QVERIFY2(result.out.contains(sim.linkPath()), qPrintable(result.out));
+    QCOMPARE(result.err.count(QStringLiteral("miran-cli: trying ")), tries);
+    // Every try left command mode; the modem ends in data mode.
+    QTRY_COMPARE(sim.rxBursts().size() % 2, 0);
+    const QList<QByteArray> bursts = wire(sim);
+    for (qsizetype i = 0; i < bursts.size(); i += 2)
+        QCOMPARE(bursts.at(i + 1), QByteArray("---"));
+    QCOMPARE(bursts.size(), 2 * tries);
+}
+
+void CliTest::findWithNoAnswer()
+{
+    ModemSim sim({QStringLiteral("--no-answer")});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run({"find", "--device", sim.linkPath()});
+
+    QCOMPARE(result.code, 3);
+    QCOMPARE(result.out, QString());
+    QVERIFY2(result.err.endsWith(kNoResponse), qPrintable(result.err));
+    QVERIFY2(result.err.contains("no modem answered on " + sim.linkPath()), qPrintable(result.err));
+    QList<QByteArray> expected;
+    for (int i = 0; i < 10; ++i)
+        expected << "+++"
+                 << "---";
+    QTRY_COMPARE(wire(sim), expected);
+}
+
+void CliTest::findInterrupted()
+{
+    ModemSim sim({QStringLiteral("--no-answer")});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    QProcess process;
+    start(process, {"find", "--device", sim.linkPath()});
+    QVERIFY(process.waitForStarted(kRunTimeoutMs));
+    // In the third try's command mode.
+    QTRY_COMPARE_WITH_TIMEOUT(sim.rxBursts().size(), 5, 10'000);
+    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+    QVERIFY(process.waitForFinished(kRunTimeoutMs));
+
+    QCOMPARE(process.exitCode(), 128 + SIGINT);
+    QTRY_COMPARE(wire(sim), (QList<QByteArray>{"+++", "---", "+++", "---", "+++", "---"}));
+    QTest::qWait(300);
+    QCOMPARE(sim.rxBursts().size(), 6);
+}
+
+void CliTest::portsListsTheSimulator_data()
+{
+    QTest::addColumn<bool>("json");
+    QTest::newRow("lines") << false;
+    QTest::newRow("json") << true;
+}
+
+void CliTest::portsListsTheSimulator()
+{
+    QFETCH(bool, json);
+    ModemSim sim;
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    const Run result = run(json ? QStringList{"ports", "--json"} : QStringList{"ports"});
+
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.err, QString());
+    if (!json) {
+        const QString line = sim.device() + "\tpseudo-terminal\t-\t-\t-";
+        QVERIFY2(result.out.split('\n').contains(line), qPrintable(result.out));
+        return;
+    }
+    const QJsonArray devices = QJsonDocument::fromJson(result.out.toUtf8()).array();
+    const auto simDevice = std::find_if(devices.cbegin(), devices.cend(), [&sim](const auto &d) {
+        return d.toObject().value("path").toString() == sim.device();
+    });
+    QVERIFY2(simDevice != devices.cend(), qPrintable(result.out));
+    QCOMPARE(simDevice->toObject().value("description").toString(), QString("pseudo-terminal"));
+}
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"

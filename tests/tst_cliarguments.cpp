@@ -1,0 +1,190 @@
+// The command line read into a request: which lines are taken, and how a bad
+// value is refused before anything touches a port.
+#include "cli/cliarguments.h"
+
+#include <QTest>
+
+namespace {
+using Command = CliRequest::Command;
+
+// The request as one line, so that a table row can say all of it.
+QString summary(const CliRequest &request)
+{
+    QStringList parts{CliArguments::commandName(request.command)};
+    if (!request.device.isEmpty())
+        parts << "device=" + request.device;
+    if (request.comm != 0)
+        parts << "comm=" + QString::number(request.comm);
+    parts << "baud=" + QString::number(request.baud);
+    if (request.json)
+        parts << "json";
+    for (const ModemConfig::Field field : ModemConfig::kFields) {
+        const auto &edit = request.edits[static_cast<size_t>(field)];
+        if (edit)
+            parts << ModemConfig::name(field) + "=" + QString::number(*edit, 16).toUpper();
+    }
+    if (!request.fromFile.isEmpty())
+        parts << "from=" + request.fromFile;
+    return parts.join(' ');
+}
+} // namespace
+
+class CliArgumentsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void takesGoodLines_data();
+    void takesGoodLines();
+    void refusesBadLines_data();
+    void refusesBadLines();
+    void helpAndVersion_data();
+    void helpAndVersion();
+};
+
+void CliArgumentsTest::takesGoodLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("request");
+
+    QTest::newRow("ports") << QStringList{"ports"} << "ports baud=38400";
+    QTest::newRow("ports as json") << QStringList{"ports", "--json"} << "ports baud=38400 json";
+    QTest::newRow("read a device at the default rate")
+        << QStringList{"read", "--device", "/dev/ttyUSB0"} << "read device=/dev/ttyUSB0 baud=38400";
+    QTest::newRow("read a comm port at 9600, as json")
+        << QStringList{"read", "--comm", "3", "--baud", "9600", "--json"}
+        << "read comm=3 baud=9600 json";
+    QTest::newRow("option=value form")
+        << QStringList{"read", "--comm=255", "--baud=256000"} << "read comm=255 baud=256000";
+    QTest::newRow("write every value, hex in either case")
+        << QStringList{"write",    "--device",  "/dev/x", "--destination", "7f7F7f7E", "--module",
+                       "0A01FF05", "--channel", "0",      "--power",       "255",      "--tx-size",
+                       "30",       "--rx-size", "007"}
+        << "write device=/dev/x baud=38400 destination=7F7F7F7E module=A01FF05 channel=0 "
+           "power=FF tx-size=1E rx-size=7";
+    QTest::newRow("write from a file") << QStringList{"write", "--comm", "1", "--from", "a.json"}
+                                       << "write comm=1 baud=38400 from=a.json";
+    QTest::newRow("write from standard input, one value over it")
+        << QStringList{"write", "--comm", "1", "--from", "-", "--module", "00000001"}
+        << "write comm=1 baud=38400 module=1 from=-";
+    QTest::newRow("find everywhere") << QStringList{"find"} << "find baud=38400";
+    QTest::newRow("find on a device") << QStringList{"find", "--device", "/dev/ttyACM0", "--json"}
+                                      << "find device=/dev/ttyACM0 baud=38400 json";
+}
+
+void CliArgumentsTest::takesGoodLines()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, request);
+    const CliArguments::Result result = CliArguments::parse(arguments);
+    QCOMPARE(result.error, QString());
+    QCOMPARE(summary(result.request), request);
+}
+
+void CliArgumentsTest::refusesBadLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    // The whole message: it names the option and the form it takes.
+    QTest::addColumn<QString>("error");
+
+    const QStringList write{"write", "--device", "/dev/x"};
+    const QString byteForm = "give a whole decimal number from 0 to 255.";
+    const QString addressForm = "give exactly 8 hexadecimal digits.";
+
+    QTest::newRow("no command") << QStringList{} << "no command given.";
+    QTest::newRow("unknown command") << QStringList{"dump"} << "unknown command \"dump\".";
+    QTest::newRow("option before the command") << QStringList{"--device", "/dev/x", "read"}
+                                               << "unknown option --device; a command comes first.";
+    QTest::newRow("channel above 255")
+        << write + QStringList{"--channel", "256"} << "--channel \"256\" is not valid: " + byteForm;
+    QTest::newRow("negative power")
+        << write + QStringList{"--power", "-1"} << "--power \"-1\" is not valid: " + byteForm;
+    QTest::newRow("fraction") << write + QStringList{"--tx-size", "2.5"}
+                              << "--tx-size \"2.5\" is not valid: " + byteForm;
+    QTest::newRow("blank inside") << write + QStringList{"--rx-size", " 30"}
+                                  << "--rx-size \" 30\" is not valid: " + byteForm;
+    QTest::newRow("hex for a number") << write + QStringList{"--channel", "&H10"}
+                                      << "--channel \"&H10\" is not valid: " + byteForm;
+    QTest::newRow("trailing letters") << write + QStringList{"--channel", "12abc"}
+                                      << "--channel \"12abc\" is not valid: " + byteForm;
+    QTest::newRow("empty number") << write + QStringList{"--power="}
+                                  << "--power \"\" is not valid: " + byteForm;
+    QTest::newRow("huge number") << write + QStringList{"--power", "99999999999999999999"}
+                                 << "--power \"99999999999999999999\" is not valid: " + byteForm;
+    QTest::newRow("address of 7 digits")
+        << write + QStringList{"--destination", "7F7F7F7"}
+        << "--destination \"7F7F7F7\" is not valid: " + addressForm;
+    QTest::newRow("address of 9 digits") << write + QStringList{"--module", "0A01FF050"}
+                                         << "--module \"0A01FF050\" is not valid: " + addressForm;
+    QTest::newRow("address with 0x") << write + QStringList{"--module", "0x01FF05"}
+                                     << "--module \"0x01FF05\" is not valid: " + addressForm;
+    QTest::newRow("address beyond F") << write + QStringList{"--destination", "7F7F7F7G"}
+                                      << "--destination \"7F7F7F7G\" is not valid: " + addressForm;
+    QTest::newRow("comm 0") << QStringList{"read", "--comm", "0"}
+                            << "--comm \"0\" is not valid: give a comm port number from 1 to 255.";
+    QTest::newRow("baud not a number")
+        << QStringList{"read", "--comm", "1", "--baud", "fast"}
+        << "--baud \"fast\" is not valid: give a whole number of baud from 1 to 4000000.";
+    QTest::newRow("baud 0") << QStringList{"read", "--comm", "1", "--baud", "0"}
+                            << "--baud \"0\" is not valid: give a whole number of baud from 1 to "
+                               "4000000.";
+    QTest::newRow("read without a port")
+        << QStringList{"read", "--json"} << "read needs the port: --device PATH or --comm N.";
+    QTest::newRow("both device and comm")
+        << QStringList{"read", "--device", "/dev/x", "--comm", "2"}
+        << "give either --device or --comm, not both.";
+    QTest::newRow("write with nothing to write")
+        << write
+        << "write needs a value to write: --destination, --module, --channel, --power, "
+           "--tx-size, --rx-size or --from FILE.";
+    QTest::newRow("option of another command")
+        << QStringList{"read", "--comm", "1", "--power", "3"} << "read takes no option --power.";
+    QTest::newRow("json on write")
+        << write + QStringList{"--power", "3", "--json"} << "write takes no option --json.";
+    QTest::newRow("given twice") << write + QStringList{"--power", "3", "--power", "2"}
+                                 << "--power is given twice.";
+    QTest::newRow("missing value") << QStringList{"read", "--comm"} << "--comm needs a value.";
+    QTest::newRow("value on a switch")
+        << QStringList{"ports", "--json=yes"} << "--json takes no value.";
+    QTest::newRow("stray word") << QStringList{"read", "--comm", "1", "now"}
+                                << "unexpected argument \"now\".";
+}
+
+void CliArgumentsTest::refusesBadLines()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    QCOMPARE(CliArguments::parse(arguments).error, error);
+}
+
+void CliArgumentsTest::helpAndVersion_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("topic");
+
+    const int help = static_cast<int>(Command::Help);
+    QTest::newRow("tool help") << QStringList{"--help"} << help << "";
+    QTest::newRow("short tool help") << QStringList{"-h"} << help << "";
+    QTest::newRow("help word with a command") << QStringList{"help", "write"} << help << "write";
+    QTest::newRow("command help") << QStringList{"read", "--help"} << help << "read";
+    // Help wins over a bad value beside it.
+    QTest::newRow("help beside a bad value")
+        << QStringList{"write", "--channel", "999", "-h"} << help << "write";
+    QTest::newRow("version") << QStringList{"--version"} << static_cast<int>(Command::Version)
+                             << "";
+}
+
+void CliArgumentsTest::helpAndVersion()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, command);
+    QFETCH(QString, topic);
+    const CliArguments::Result result = CliArguments::parse(arguments);
+    QCOMPARE(result.error, QString());
+    QCOMPARE(static_cast<int>(result.request.command), command);
+    QCOMPARE(result.request.helpTopic, topic);
+}
+
+QTEST_GUILESS_MAIN(CliArgumentsTest)
+#include "tst_cliarguments.moc"
