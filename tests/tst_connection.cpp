@@ -6,6 +6,7 @@
 #include "shell/form1ui.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -203,7 +204,9 @@ void ConnectionTest::lostDeviceShowsClosedState()
     QCOMPARE(form.ui().Command7->text(), QStringLiteral("Connect"));
     QVERIFY(!form.ui().Command2->isEnabled());
     QVERIFY(!form.ui().Command3->isEnabled());
-    QVERIFY(form.ui().statusText().startsWith("Error!! The connection to"));
+    QVERIFY(form.ui().statusText().startsWith("Error!! Modem unplugged"));
+    QCOMPARE(form.ui().StatusPanel1->toolTip(),
+             QStringLiteral("Error!! The connection to /dev/fake was lost."));
     QVERIFY(fixture.dialogs.messages.isEmpty());
 
     // Connecting again works as before.

@@ -6,6 +6,7 @@
 #include "support/otheruser.h"
 #include "support/simwindow.h"
 
+#include "modem/failurestatus.h"
 #include "platform/application.h"
 #include "platform/failure.h"
 #include "platform/mscomm.h"
@@ -15,6 +16,7 @@
 #include "shell/form1ui.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -302,7 +304,8 @@ void MSCommTest::unplugWhileOpen()
     const QString lost =
         QStringLiteral("Error!! The connection to %1 was lost (the device was removed).")
             .arg(sim.linkPath());
-    QVERIFY2(ui.statusText().startsWith(lost), qPrintable(ui.statusText()));
+    QVERIFY2(ui.StatusPanel1->toolTip().startsWith(lost), qPrintable(ui.StatusPanel1->toolTip()));
+    QCOMPARE(ui.statusText(), FailureStatus::lost());
     QVERIFY(!ui.Command2->isEnabled());
     QVERIFY(!ui.Command3->isEnabled());
     QVERIFY(!window.fixture.serial().portOpen());

@@ -6,6 +6,7 @@
 #include "support/recordingview.h"
 #include "support/scriptedloop.h"
 
+#include "modem/failurestatus.h"
 #include "modem/modemsession.h"
 
 #include <QSignalSpy>
@@ -21,6 +22,7 @@ const QStringList kLoadTexts = {"7F", "7F", "7F",  "7F", "7F", "7F",
                                 "7F", "7F", "107", "0",  "30", "30"};
 const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
 const QString kUnanswered = QStringLiteral("?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ??");
+const QString kFakeLoss = QStringLiteral("Error!! The connection to /dev/fake was lost.");
 
 QByteArray numbered(int count, char first = 1)
 {
@@ -113,6 +115,9 @@ private Q_SLOTS:
     void openFailures();
     void closingAndLosingThePort_data();
     void closingAndLosingThePort();
+    void lossDuringAnExchangeStaysShown_data();
+    void lossDuringAnExchangeStaysShown();
+    void earlierLossLeavesLaterReadBackAlone();
 
     void readBack_data();
     void readBack();
@@ -295,8 +300,14 @@ void SessionTest::openFailures_data()
     // The line settings come before the buttons are disabled.
     QTest::newRow("baud refused") << "4" << FailureNumber::InvalidPropertyValue << "Error: busy"
                                   << "Error!! busy" << true;
-    QTest::newRow("port not a number") << "abc" << 0 << "Error: Type mismatch: \"abc\""
-                                       << "Error!! Type mismatch: \"abc\"" << false;
+    QTest::newRow("port not a number")
+        << "abc" << 0 << "Error: Type mismatch: \"abc\""
+        << "Error!! Not a comm port. Choose one in the list." << false;
+    // A description too long for the status bar gets its short form there.
+    QTest::newRow("no permission, long description")
+        << "4" << FailureNumber::PermissionDenied
+        << "Error: Permission denied on /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00"
+        << "Error!! No access. Join group dialout, log in again." << false;
 }
 
 void SessionTest::openFailures()
@@ -313,6 +324,10 @@ void SessionTest::openFailures()
     bench.session.setPortSetting(port);
     if (failure == FailureNumber::InvalidPropertyValue)
         bench.comm.failSettings = Failure(failure, "busy");
+    else if (failure == FailureNumber::PermissionDenied)
+        bench.comm.failOpen = Failure(
+            failure, "Permission denied on /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00: "
+                     "add your user to the dialout group and log in again.");
     else if (failure != 0)
         bench.comm.failOpen = Failure(failure, "busy");
 
@@ -327,6 +342,14 @@ void SessionTest::openFailures()
     const QString beforeReadBack =
         history.value(history.lastIndexOf(QStringLiteral("Requesting Configuration...")) - 1);
     QVERIFY2(beforeReadBack.startsWith(status), qPrintable(beforeReadBack));
+    QVERIFY2(beforeReadBack.size() <= FailureStatus::kLongestText, qPrintable(beforeReadBack));
+    // The whole description, path and all, stays behind the short form.
+    const QStringList &wholes = bench.view.wholeHistory;
+    const QString wholeBeforeReadBack =
+        wholes.value(wholes.lastIndexOf(QStringLiteral("Requesting Configuration...")) - 1);
+    QCOMPARE(wholeBeforeReadBack, bench.dialogs.messages.first().prompt.startsWith("Please")
+                                      ? beforeReadBack
+                                      : "Error!! " + bench.dialogs.messages.first().prompt.mid(7));
     // The read-back still runs after a failed open, and finds no modem.
     QCOMPARE(bench.view.status, kNoResponse);
     QCOMPARE(bench.view.terminalPageShown, failure == FailureNumber::InvalidPortNumber ? 1 : 0);
@@ -340,7 +363,7 @@ void SessionTest::closingAndLosingThePort_data()
     QTest::addColumn<bool>("lost");
     QTest::addColumn<QString>("status");
     QTest::newRow("disconnect") << false << "Disconnected";
-    QTest::newRow("device lost") << true << "Error!! The connection to /dev/fake was lost.";
+    QTest::newRow("device lost") << true << FailureStatus::lost();
 }
 
 void SessionTest::closingAndLosingThePort()
@@ -357,12 +380,83 @@ void SessionTest::closingAndLosingThePort()
 
     QVERIFY(!bench.comm.portOpen());
     QCOMPARE(bench.view.status, status);
+    // The whole description stays at hand: the path and what happened.
+    QCOMPARE(bench.view.whole, lost ? kFakeLoss : status);
     QCOMPARE(bench.view.connectCaption, QStringLiteral("Connect"));
     QVERIFY(!bench.view.buttons.value(Button::Command2));
     QVERIFY(!bench.view.buttons.value(Button::Command3));
     // The terminal's buttons stay usable.
     QVERIFY(bench.view.buttons.value(Button::Command5));
     QVERIFY(bench.wire.isEmpty());
+}
+
+void SessionTest::lossDuringAnExchangeStaysShown_data()
+{
+    QTest::addColumn<QString>("request");
+    // When the device goes, in ms after the request; -1: as "+++" is written.
+    QTest::addColumn<int>("unplugAtMs");
+    QTest::newRow("Refresh, waiting for the reply") << "Refresh" << 50;
+    QTest::newRow("Set, before the packet") << "Set" << 50;
+    QTest::newRow("Set, after the packet") << "Set" << 500;
+    QTest::newRow("Set, in its read-back") << "Set" << 950;
+    QTest::newRow("+++ button, as it writes") << "+++" << -1;
+}
+
+void SessionTest::lossDuringAnExchangeStaysShown()
+{
+    QFETCH(QString, request);
+    QFETCH(int, unplugAtMs);
+    // GIVEN a connected session whose modem then stops answering
+    Bench bench;
+    bench.connect();
+    bench.answers = false;
+    if (unplugAtMs < 0) {
+        bench.comm.onWrite = [&bench](const QByteArray &bytes) {
+            if (bytes == "+++")
+                bench.comm.unplug();
+        };
+    } else {
+        bench.loop.at(std::chrono::milliseconds(unplugAtMs), [&bench] { bench.comm.unplug(); });
+    }
+
+    // WHEN the device is lost while the request runs
+    if (request == "Refresh")
+        QVERIFY(bench.session.Command3_Click());
+    else if (request == "Set")
+        QVERIFY(bench.session.Command2_Click());
+    else
+        QVERIFY(bench.session.Command1_Click());
+    bench.loop.runUntilIdle();
+
+    // THEN the end of the exchange shows the loss and the closed state
+    QVERIFY(bench.view.statusHistory.contains(FailureStatus::lost()));
+    QCOMPARE(bench.view.status, FailureStatus::lost());
+    QCOMPARE(bench.view.whole, kFakeLoss);
+    QVERIFY(!bench.view.statusHistory.endsWith(kNoResponse));
+    QCOMPARE(bench.view.connectCaption, QStringLiteral("Connect"));
+    QVERIFY(!bench.view.buttons.value(Button::Command2));
+    QVERIFY(!bench.view.buttons.value(Button::Command3));
+    QVERIFY(!bench.view.busy);
+    QVERIFY(!bench.session.exchangeRunning());
+}
+
+void SessionTest::earlierLossLeavesLaterReadBackAlone()
+{
+    Bench bench;
+    bench.connect();
+    bench.answers = false;
+    bench.loop.at(50ms, [&bench] { bench.comm.unplug(); });
+    bench.session.Command3_Click();
+    bench.loop.runUntilIdle();
+    QCOMPARE(bench.view.status, FailureStatus::lost());
+
+    // Plugged in again and connected, a modem that keeps quiet is reported
+    // as such, not as the old loss.
+    bench.session.Command7_Click();
+    bench.loop.runUntilIdle();
+    QVERIFY(bench.comm.portOpen());
+    QCOMPARE(bench.view.status, kNoResponse);
+    QCOMPARE(bench.view.whole, kNoResponse);
 }
 
 // --- Read-back --------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "modemsession.h"
 
 #include "configpacket.h"
+#include "failurestatus.h"
 #include "numberreader.h"
 #include "platform/application.h"
 #include "platform/clock.h"
@@ -39,7 +40,8 @@ public:
     explicit ExchangeScope(ModemSession &session)
         : m_session(session)
     {
-        ++m_session.m_exchangeDepth;
+        if (m_session.m_exchangeDepth++ == 0)
+            m_session.m_lossesAtExchangeStart = m_session.m_losses;
     }
     ~ExchangeScope() { --m_session.m_exchangeDepth; }
 
@@ -212,7 +214,14 @@ void ModemSession::portLost(const QString &description)
 {
     m_view->setConnectCaption(QStringLiteral("Connect"));
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
-    m_view->setStatusText(QStringLiteral("Error!! ") + description);
+    m_lossStatus = {FailureStatus::lost(), QStringLiteral("Error!! ") + description};
+    ++m_losses;
+    showLoss();
+}
+
+void ModemSession::showLoss()
+{
+    m_view->setShortStatus(m_lossStatus.first, m_lossStatus.second);
 }
 
 // --- Port connection --------------------------------------------------------
@@ -264,7 +273,8 @@ void ModemSession::openFailed(int number, const QString &description)
         return;
     }
     m_dialogs.messageBox(QStringLiteral("Error: ") + description, QStringLiteral("Error"));
-    m_view->setStatusText(QStringLiteral("Error!! ") + description);
+    m_view->setShortStatus(FailureStatus::openFailed(number, description),
+                           QStringLiteral("Error!! ") + description);
 }
 
 void ModemSession::CloseComms()
@@ -306,10 +316,14 @@ void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*
 {
     m_view->setBusyPointer(true);
     const QString saved = m_view->statusText();
+    const QString savedWhole = m_view->wholeStatus();
+    const int losses = m_losses;
     m_view->setStatusText(progress);
-    // The status and the pointer come back also when the write fails.
-    const auto restore = qScopeGuard([this, &saved] {
-        m_view->setStatusText(saved);
+    // The status and the pointer come back also when the write fails; a
+    // device lost meanwhile keeps its own status.
+    const auto restore = qScopeGuard([this, &saved, &savedWhole, losses] {
+        if (m_losses == losses)
+            m_view->setShortStatus(saved, savedWhole);
         m_view->setBusyPointer(false);
     });
     (this->*send)();
@@ -335,9 +349,16 @@ void ModemSession::readBack()
     DelaySeconds(kReplyWindow);
     CloseATMode();
 
-    m_view->setStatusText(
-        NoReply ? QStringLiteral("No Response from Modem. Check Comms Port & Baud rate")
-                : QStringLiteral("Request Complete"));
+    // A device lost during the exchange is why nothing came back: say that,
+    // not that the port or the baud rate may be wrong.
+    if (m_losses != m_lossesAtExchangeStart) {
+        // Nothing can confirm a Set whose read-back lost the modem.
+        m_confirmPending = false;
+        showLoss();
+    } else
+        m_view->setStatusText(
+            NoReply ? QStringLiteral("No Response from Modem. Check Comms Port & Baud rate")
+                    : QStringLiteral("Request Complete"));
 }
 
 void ModemSession::decodingPass()

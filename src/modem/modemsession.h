@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class Clock;
 class CommControl;
@@ -111,6 +112,7 @@ private:
     void MSComm1_OnComm();
     void Timer1_Timer();
     void portLost(const QString &description);
+    void showLoss();
 
     void OpenComms();
     void CloseComms();
@@ -161,4 +163,10 @@ private:
     bool m_confirmPending = false;
     // The next read-back is the one after a Set.
     bool m_readBackConfirms = false;
+    // Devices lost since the session began, and the count when the running
+    // exchange began: a loss during an exchange stays the status at its end.
+    int m_losses = 0;
+    int m_lossesAtExchangeStart = 0;
+    // The last loss's short status and whole text.
+    std::pair<QString, QString> m_lossStatus;
 };

@@ -45,6 +45,17 @@ public:
     // The status bar's text; every writer replaces the whole text.
     virtual QString statusText() const = 0;
     virtual void setStatusText(const QString &text) = 0;
+    // A status too long for the bar: the short text in the bar, the whole
+    // text where the user can read it (the window's tool tip). A view that
+    // shows everything whole may show the whole text alone.
+    virtual void setShortStatus(const QString &text, const QString &whole)
+    {
+        Q_UNUSED(whole);
+        setStatusText(text);
+    }
+    // The whole text behind the status shown: the status text itself, or the
+    // whole text given with a short one.
+    virtual QString wholeStatus() const { return statusText(); }
     // The hourglass while an operation with the modem runs.
     virtual void setBusyPointer(bool busy) = 0;
     virtual void setButtonEnabled(Button button, bool enabled) = 0;

@@ -296,6 +296,16 @@ void Form1::setStatusText(const QString &text)
     m_ui->setStatusText(text);
 }
 
+void Form1::setShortStatus(const QString &text, const QString &whole)
+{
+    m_ui->setShortStatus(text, whole);
+}
+
+QString Form1::wholeStatus() const
+{
+    return m_ui->wholeStatus();
+}
+
 void Form1::setBusyPointer(bool busy)
 {
     m_ui->setBusyPointer(busy);

@@ -64,6 +64,8 @@ private:
     void setBytesReceived(const QString &text) override;
     QString statusText() const override;
     void setStatusText(const QString &text) override;
+    void setShortStatus(const QString &text, const QString &whole) override;
+    QString wholeStatus() const override;
     void setBusyPointer(bool busy) override;
     void setButtonEnabled(Button button, bool enabled) override;
     void setConnectCaption(const QString &caption) override;

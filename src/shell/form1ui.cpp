@@ -401,7 +401,18 @@ QString Form1Ui::statusText() const
 
 void Form1Ui::setStatusText(const QString &text)
 {
+    setShortStatus(text, text);
+}
+
+void Form1Ui::setShortStatus(const QString &text, const QString &whole)
+{
     StatusPanel1->setText(text);
+    StatusPanel1->setToolTip(whole);
+}
+
+QString Form1Ui::wholeStatus() const
+{
+    return StatusPanel1->toolTip();
 }
 
 Form1Ui::Page Form1Ui::currentPage() const

@@ -39,6 +39,9 @@ public:
     // Panel 1 of the status bar; every writer replaces the whole text.
     QString statusText() const;
     void setStatusText(const QString &text);
+    // The bar shows the short text; its tool tip always holds the whole one.
+    void setShortStatus(const QString &text, const QString &whole);
+    QString wholeStatus() const;
     // The window's mouse pointer: the hourglass while an operation with the
     // modem runs, the default otherwise.
     void setBusyPointer(bool busy);

@@ -12,7 +12,14 @@ void RecordingView::setFieldText(int field, const QString &text)
 
 void RecordingView::setStatusText(const QString &text)
 {
+    setShortStatus(text, text);
+}
+
+void RecordingView::setShortStatus(const QString &text, const QString &wholeText)
+{
     status = text;
+    whole = wholeText;
+    wholeHistory.append(wholeText);
     statusHistory.append(text);
 }
 

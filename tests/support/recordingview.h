@@ -17,6 +17,8 @@ public:
     void setBytesReceived(const QString &text) override { bytesReceived = text; }
     QString statusText() const override { return status; }
     void setStatusText(const QString &text) override;
+    void setShortStatus(const QString &text, const QString &whole) override;
+    QString wholeStatus() const override { return whole; }
     void setBusyPointer(bool isBusy) override;
     void setButtonEnabled(Button button, bool enabled) override { buttons[button] = enabled; }
     void setConnectCaption(const QString &caption) override { connectCaption = caption; }
@@ -32,6 +34,9 @@ public:
     QString bytesReceived;
     QString status;
     QStringList statusHistory;
+    // The whole text behind the last status, as the window's tool tip holds it.
+    QString whole;
+    QStringList wholeHistory;
     bool busy = false;
     int busyChanges = 0;
     QMap<Button, bool> buttons;

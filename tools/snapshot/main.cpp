@@ -2,6 +2,9 @@
 // the screen, to the folder given as the first argument (default: shots).
 // With a device as second argument, comm port 1 maps to it and one more
 // picture shows the Comms Port Setup page while "Find Modem" runs there.
+// With "unplug" as third argument, the last picture instead shows the window
+// after the device behind comm port 1 went away while connected (the
+// simulator's --hangup-at), with the status bar's tool tip open.
 #include "modem/modemscan.h"
 #include "platform/portmap.h"
 #include "platform/widgetdialogs.h"
@@ -11,11 +14,51 @@
 #include "shell/toolkit.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QToolTip>
+
+namespace {
+// Connects, waits until the device is gone, and saves the window with the
+// status bar's tool tip drawn under the bar's text, as the user sees it on
+// pointing there.
+bool saveAfterUnplug(Form1 &form, const QString &file)
+{
+    Form1Ui &ui = form.ui();
+    ui.TabStrip1->setCurrentIndex(0);
+    ui.Command7->click();
+    const QDeadlineTimer deadline(std::chrono::seconds(15));
+    while (ui.Command7->text() != QStringLiteral("Connect") && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QApplication::processEvents();
+    if (ui.Command7->text() != QStringLiteral("Connect"))
+        return false;
+
+    QLabel tip(ui.StatusPanel1->toolTip());
+    tip.setPalette(QToolTip::palette());
+    tip.setFont(QToolTip::font());
+    tip.setAutoFillBackground(true);
+    tip.setFrameStyle(QFrame::Box);
+    tip.setMargin(3);
+    tip.setWordWrap(true);
+    tip.setFixedWidth(form.width() - 16);
+    tip.adjustSize();
+    QPixmap picture = form.grab();
+    QPixmap withTip(picture.width(), picture.height() + tip.height() + 8);
+    withTip.fill(Qt::white);
+    QPainter painter(&withTip);
+    painter.drawPixmap(0, 0, picture);
+    painter.drawPixmap(8, picture.height() + 4, tip.grab());
+    painter.end();
+    return withTip.save(file);
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -48,6 +91,14 @@ int main(int argc, char *argv[])
     }
     if (device.isEmpty())
         return 0;
+
+    if (argc > 3 && QString::fromLocal8Bit(argv[3]) == QStringLiteral("unplug")) {
+        const QString unplugFile = QDir(outDir).filePath(QStringLiteral("status-after-unplug.png"));
+        if (!saveAfterUnplug(form, unplugFile))
+            return 1;
+        out << unplugFile << '\n';
+        return 0;
+    }
 
     form.ui().TabStrip1->setCurrentIndex(1);
     const QString scanFile = QDir(outDir).filePath(QStringLiteral("comms-port-scan.png"));
