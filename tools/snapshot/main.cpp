@@ -4,7 +4,7 @@
 // picture shows the Comms Port Setup page while "Find Modem" runs there.
 // With "unplug" as third argument, the last picture instead shows the window
 // after the device behind comm port 1 went away while connected (the
-// simulator's --hangup-at), with the status bar's tool tip open.
+// simulator was told to unplug it), with the status bar's tool tip open.
 #include "modem/modemscan.h"
 #include "platform/portmap.h"
 #include "platform/widgetdialogs.h"
