@@ -12,7 +12,8 @@ allowed="$root/tests/allowed-skips.txt"
 
 [ -f "$log" ] || { echo "skip summary ($title): no test log at $log" >&2; exit 1; }
 # Qt Test: "SKIP   : Class::function(row) reason"; GoogleTest: "[  SKIPPED ] Suite.Test".
-mapfile -t skips < <(sed -n -e 's/^SKIP   : \([^ ]*\) *\(.*\)$/\1\t\2/p' \
+# A Qt Test row name may hold blanks: the name ends after its closing bracket.
+mapfile -t skips < <(sed -n -e 's/^SKIP   : \([^ (]*\(([^)]*)\)\{0,1\}\) *\(.*\)$/\1\t\3/p' \
     -e 's/^\[  SKIPPED \] \([^ ]*\).*$/\1\t/p' "$log")
 echo "skip summary ($title): ${#skips[@]} skipped"
 unexpected=0
