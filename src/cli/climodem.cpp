@@ -36,15 +36,22 @@ CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *par
             [this](const QString &description) { m_lostDescription = description; });
 }
 
-CliModem::Outcome CliModem::read()
+std::optional<CliModem::Outcome> CliModem::exchangeFailed()
 {
-    m_session.Command7_Click();
     if (m_signal != 0)
         return ended(ExitCode::SignalBase + m_signal);
     if (!m_comm.portOpen())
         return portFailure();
     if (m_session.noReply())
         return ended(ExitCode::NoAnswer, {kNoResponse});
+    return std::nullopt;
+}
+
+CliModem::Outcome CliModem::read()
+{
+    m_session.Command7_Click();
+    if (auto failed = exchangeFailed())
+        return *failed;
     return awaitReply();
 }
 
@@ -52,12 +59,8 @@ CliModem::Outcome CliModem::write(const ModemConfig &config)
 {
     m_view.setFieldTexts(config.fieldTexts());
     m_session.Command2_Click();
-    if (m_signal != 0)
-        return ended(ExitCode::SignalBase + m_signal);
-    if (!m_comm.portOpen())
-        return portFailure();
-    if (m_session.noReply())
-        return ended(ExitCode::NoAnswer, {kNoResponse});
+    if (auto failed = exchangeFailed())
+        return *failed;
     Outcome outcome = awaitReply();
     if (outcome.exitCode != ExitCode::Success)
         return outcome;

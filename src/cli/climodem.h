@@ -63,6 +63,8 @@ public:
     int interruptedBy() const { return m_signal; }
 
 private:
+    // After the session's exchange: why it cannot go on, if it cannot.
+    std::optional<Outcome> exchangeFailed();
     Outcome awaitReply();
     Outcome ended(int exitCode, const QStringList &messages = {});
     Outcome portFailure();

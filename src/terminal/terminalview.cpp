@@ -563,21 +563,10 @@ void TerminalView::onScrollBarAction(int action)
         return;
     }
     // Steps move by rows of the layout, whatever their length in bytes.
-    Row row = rowAt(m_top);
-    const qint64 bottom = bottomTop();
-    const Row last = lastRow();
-    for (; rows > 0 && row.start < bottom; --rows)
-        row = rowAfter(row, last).value_or(row);
-    for (; rows < 0; ++rows) {
-        const std::optional<Row> before = rowBefore(row);
-        if (!before)
-            break;
-        row = *before;
-    }
-    verticalScrollBar()->setSliderPosition(int(row.start - firstTop()));
+    verticalScrollBar()->setSliderPosition(int(rowsFromTop(rows).start - firstTop()));
 }
 
-void TerminalView::scrollRows(int rows)
+TerminalView::Row TerminalView::rowsFromTop(int rows) const
 {
     Row row = rowAt(m_top);
     const qint64 bottom = bottomTop();
@@ -590,8 +579,13 @@ void TerminalView::scrollRows(int rows)
             break;
         row = *before;
     }
-    m_top = row.start;
-    m_follow = m_top >= bottom;
+    return row;
+}
+
+void TerminalView::scrollRows(int rows)
+{
+    m_top = rowsFromTop(rows).start;
+    m_follow = m_top >= bottomTop();
     syncScrollBar();
     viewport()->update();
 }

@@ -141,6 +141,8 @@ private:
     Row lastRow() const;
     std::optional<Row> rowAfter(const Row &row, const Row &last) const;
     std::optional<Row> rowBefore(const Row &row) const;
+    // The row the given number of rows below (or above) the top row.
+    Row rowsFromTop(int rows) const;
     qint64 bottomTop() const;
     int visibleRowCount() const;
     Wrap &wrapFor(qint64 lineStart) const;
