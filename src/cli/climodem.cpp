@@ -4,20 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
-} // namespace
-
-const QStringList &CliModem::baudRates()
-{
-    static const QStringList rates{QStringLiteral("2400"),   QStringLiteral("4800"),
-                                   QStringLiteral("9600"),   QStringLiteral("14400"),
-                                   QStringLiteral("19200"),  QStringLiteral("28800"),
-                                   QStringLiteral("38400"),  QStringLiteral("56000"),
-                                   QStringLiteral("128000"), QStringLiteral("256000")};
-    return rates;
-}
-
 CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent)
     : QObject(parent)
     , m_serial(portMap)
@@ -43,7 +29,7 @@ std::optional<CliModem::Outcome> CliModem::exchangeFailed()
     if (!m_comm.portOpen())
         return portFailure();
     if (m_session.noReply())
-        return ended(ExitCode::NoAnswer, {kNoResponse});
+        return ended(ExitCode::NoAnswer, {ModemSession::noResponseText()});
     return std::nullopt;
 }
 

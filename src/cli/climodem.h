@@ -41,9 +41,6 @@ public:
     // The longest a reply may run on without its quiet time.
     static constexpr std::chrono::seconds kLongestReply{5};
 
-    // The ten rates of the window's baud rate list.
-    static const QStringList &baudRates();
-
     CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent = nullptr);
 
     // Opens the port and reads the configuration back.

@@ -195,7 +195,7 @@ int CliRunner::find(const CliRequest &request)
     InterruptWatcher interrupts;
     watchInterrupts(interrupts, modem);
     const QStringList rates =
-        ModemScan::rateOrder(CliModem::baudRates(), QString::number(CliRequest::kDefaultBaud));
+        ModemScan::rateOrder(ModemSession::baudRates(), QString::number(CliRequest::kDefaultBaud));
     const ModemScan::Outcome outcome =
         modem.find(devices, rates, [this](const QString &line) { report({line}); });
     if (modem.interruptedBy() != 0)
@@ -204,7 +204,7 @@ int CliRunner::find(const CliRequest &request)
         report(triedLines(outcome));
         if (noDeviceOpened(outcome))
             return ExitCode::PortFailed;
-        report({QStringLiteral("No Response from Modem. Check Comms Port & Baud rate")});
+        report({ModemSession::noResponseText()});
         return ExitCode::NoAnswer;
     }
     if (request.json) {

@@ -71,6 +71,21 @@ ModemSession::ModemSession(const Platform &platform, ModemView &view, QObject *p
     m_timer1.start(kQuietTime);
 }
 
+const QStringList &ModemSession::baudRates()
+{
+    static const QStringList rates{QStringLiteral("2400"),   QStringLiteral("4800"),
+                                   QStringLiteral("9600"),   QStringLiteral("14400"),
+                                   QStringLiteral("19200"),  QStringLiteral("28800"),
+                                   QStringLiteral("38400"),  QStringLiteral("56000"),
+                                   QStringLiteral("128000"), QStringLiteral("256000")};
+    return rates;
+}
+
+QString ModemSession::noResponseText()
+{
+    return QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
+}
+
 void ModemSession::guard(const std::function<void()> &handler)
 {
     try {
@@ -356,9 +371,7 @@ void ModemSession::readBack()
         m_confirmPending = false;
         showLoss();
     } else
-        m_view->setStatusText(
-            NoReply ? QStringLiteral("No Response from Modem. Check Comms Port & Baud rate")
-                    : QStringLiteral("Request Complete"));
+        m_view->setStatusText(NoReply ? noResponseText() : QStringLiteral("Request Complete"));
 }
 
 void ModemSession::decodingPass()

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <functional>
@@ -51,6 +52,11 @@ public:
     static constexpr std::chrono::milliseconds kProbeSettle{50};
 
     ModemSession(const Platform &platform, ModemView &view, QObject *parent = nullptr);
+
+    // The ten line rates the program offers, slowest first.
+    static const QStringList &baudRates();
+    // What the status says after a read-back that nothing answered.
+    static QString noResponseText();
 
     // Requests; each returns false, having done nothing, while an exchange runs.
     // "Connect" and "Disconnect".

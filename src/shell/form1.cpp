@@ -24,8 +24,6 @@
 namespace {
 const QString kSettings = QStringLiteral("Settings");
 const QString kBuiltInAddresses[] = {QStringLiteral("7F7F7F7F"), QStringLiteral("7F7F7F7E")};
-const char *const kBaudRates[] = {"2400",  "4800",  "9600",  "14400",  "19200",
-                                  "28800", "38400", "56000", "128000", "256000"};
 constexpr int kPortCount = 15;
 
 void discardKey(int &keyAscii)
@@ -140,8 +138,7 @@ void Form1::Form_Load()
     for (int port = 1; port <= kPortCount; ++port)
         ui.Combo1->addItem(QString::number(port));
     ui.Combo2->clear();
-    for (const char *rate : kBaudRates)
-        ui.Combo2->addItem(QLatin1String(rate));
+    ui.Combo2->addItems(ModemSession::baudRates());
 
     TabStrip1_Click();
     setWindowTitle(Application::caption());
