@@ -111,7 +111,7 @@ QProcessEnvironment CliTest::environment() const
 void CliTest::start(QProcess &process, const QStringList &arguments) const
 {
     process.setProcessEnvironment(environment());
-    process.start(QStringLiteral(MIRAN_CLI_PATH), arguments);
+    process.start(qEnvironmentVariable("MIRAN_CLI", QStringLiteral(MIRAN_CLI_PATH)), arguments);
 }
 
 Run CliTest::run(const QStringList &arguments, const QByteArray &input) const
