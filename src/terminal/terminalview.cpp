@@ -2,6 +2,7 @@
 
 #include "dialogcapturefilechooser.h"
 #include "hexrow.h"
+#include "platform/application.h"
 #include "platform/steadyclock.h"
 #include "platform/widgetdialogs.h"
 #include "terminalviewaccessible.h"
@@ -42,7 +43,6 @@ constexpr qsizetype kLargestCapacity = 1024 * kMiB;
 constexpr char16_t kControlPictures = 0x2400;
 constexpr char16_t kDeletePicture = 0x2421;
 constexpr char16_t kReplacement = 0xFFFD;
-const QString kTitle = QStringLiteral("MIRAN Modem Utility");
 
 QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
 {
@@ -279,7 +279,7 @@ void TerminalView::toggleCapture()
 void TerminalView::reportMessage(const QString &message)
 {
     m_captureAction->setChecked(m_capture.isActive());
-    m_dialogs->messageBox(message, kTitle);
+    m_dialogs->messageBox(message, Application::title());
 }
 
 // --- Selection -------------------------------------------------------------------
