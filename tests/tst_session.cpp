@@ -42,7 +42,8 @@ struct Bench
         QByteArray bytes;
     };
 
-    Bench()
+    // Settled: the first quiet time after start has passed.
+    explicit Bench(bool settled = true)
     {
         comm.onWrite = [this](const QByteArray &bytes) {
             wire.append({loop.now().count(), bytes});
@@ -54,7 +55,8 @@ struct Bench
         };
         session.setPortSetting(QStringLiteral("1"));
         // The first quiet time after start decodes the empty buffer.
-        loop.runUntilIdle();
+        if (settled)
+            loop.runUntilIdle();
     }
 
     // Connected, with the configuration read and decoded.
@@ -102,6 +104,7 @@ class SessionTest : public QObject
 
 private Q_SLOTS:
     void startLeavesQuestionMarks();
+    void connectingBeforeTheFirstQuietTimeDecodesTheReply();
 
     void receivedBytesAreCountedAtQuietTime_data();
     void receivedBytesAreCountedAtQuietTime();
@@ -148,6 +151,24 @@ void SessionTest::startLeavesQuestionMarks()
     QVERIFY(!bench.session.readPending());
     QVERIFY(!bench.view.buttons.value(Button::Command2, false));
     QVERIFY(bench.session.termEcho());
+}
+
+void SessionTest::connectingBeforeTheFirstQuietTimeDecodesTheReply()
+{
+    // GIVEN a session 80 ms after start, its first quiet time still to come
+    Bench bench(false);
+    bench.loop.advance(80ms);
+    bench.replyDelay = 30ms;
+
+    // WHEN Connect is pressed and the reply comes after that quiet time was due
+    bench.session.Command7_Click();
+    bench.loop.runUntilIdle();
+
+    // THEN the reply, not the empty buffer, fills the fields
+    QCOMPARE(bench.view.fieldLine(), kModemFields);
+    QCOMPARE(bench.view.bytesReceived, QStringLiteral("12"));
+    QCOMPARE(bench.view.status, QStringLiteral("Request Complete"));
+    QVERIFY(bench.view.buttons.value(Button::Command2));
 }
 
 // --- Receive side -----------------------------------------------------------

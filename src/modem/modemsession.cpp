@@ -188,6 +188,7 @@ void ModemSession::Text14_KeyPress(int keyAscii)
 
 void ModemSession::MSComm1_OnComm()
 {
+    m_startupPass = false;
     m_timer1.stop();
     m_timer1.start(kQuietTime);
 
@@ -209,6 +210,7 @@ void ModemSession::MSComm1_OnComm()
 
 void ModemSession::Timer1_Timer()
 {
+    m_startupPass = false;
     const int characters = RxBuffer.count();
     try {
         if (ReadPending)
@@ -356,6 +358,11 @@ void ModemSession::readBack()
 
     showFields(QStringLiteral("??"));
     m_view->setBytesReceived(QStringLiteral("0"));
+    // A request within the first quiet time after start: the start-up pass
+    // over the empty buffer would show only what this request shows already,
+    // and would take the decode that the reply is owed.
+    if (std::exchange(m_startupPass, false))
+        m_timer1.stop();
     m_view->setStatusText(QStringLiteral("Requesting Configuration..."));
     NoReply = true;
     ReadPending = true;

@@ -161,6 +161,8 @@ private:
     bool TermEcho = true;
     QString PortSetting;
     int m_exchangeDepth = 0;
+    // The quiet time started with the session has not ended yet.
+    bool m_startupPass = true;
     // Characters received since the session began; never wraps in practice.
     qint64 m_received = 0;
     // The packet the last Set wrote, kept until the read-back after it
