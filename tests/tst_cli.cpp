@@ -335,6 +335,8 @@ void CliTest::noDevice()
     // The serial component's own description, which names the device.
     QVERIFY2(result.err.startsWith(QStringLiteral("miran-cli: There is no device ") + missing),
              qPrintable(result.err));
+    // No comm port number was given, so none is named.
+    QVERIFY2(!result.err.contains(QStringLiteral("comm port")), qPrintable(result.err));
 }
 
 void CliTest::fromCopiesOneModemToAnother()

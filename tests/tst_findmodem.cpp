@@ -157,9 +157,8 @@ void FindModemTest::nothingAnswers_data()
     QTest::newRow("modem that answers nothing")
         << QStringList{QStringLiteral("--no-answer")} << true
         << QStringLiteral("No modem answered on %1 at ") + kAllRates + QStringLiteral(" baud.");
-    QTest::newRow("no device at all") << QStringList{} << false
-                                      << QStringLiteral("%1: There is no device %1 behind comm "
-                                                        "port 1.");
+    QTest::newRow("no device at all")
+        << QStringList{} << false << QStringLiteral("%1: There is no device %1.");
 }
 
 void FindModemTest::nothingAnswers()

@@ -8,11 +8,15 @@ namespace {
 constexpr qint32 kHighestRate = 4'000'000;
 constexpr qsizetype kCompactAfter = 64 * 1024;
 
+// A comm port number of 0: the device was asked for by its path, not by a
+// number the user chose.
 Failure noDevice(const QString &path, int portNumber)
 {
-    return Failure(
-        FailureNumber::InvalidPortNumber,
-        QStringLiteral("There is no device %1 behind comm port %2.").arg(path).arg(portNumber));
+    return Failure(FailureNumber::InvalidPortNumber,
+                   portNumber == 0 ? QStringLiteral("There is no device %1.").arg(path)
+                                   : QStringLiteral("There is no device %1 behind comm port %2.")
+                                         .arg(path)
+                                         .arg(portNumber));
 }
 
 Failure rateRefused(const QString &path, qint32 rate)
@@ -84,6 +88,11 @@ QString MSComm::device() const
     return m_portMap.device(m_commPort);
 }
 
+int MSComm::chosenNumber() const
+{
+    return m_portMap.hasStandIn(m_commPort) ? 0 : m_commPort;
+}
+
 void MSComm::open()
 {
     if (m_port.isOpen())
@@ -91,7 +100,7 @@ void MSComm::open()
                       QStringLiteral("%1 is already open.").arg(device()));
     const QString path = device();
     if (!QFileInfo::exists(path))
-        throw noDevice(path, m_commPort);
+        throw noDevice(path, chosenNumber());
 
     m_port.setPortName(path);
     m_port.setBaudRate(m_baudRate);
@@ -118,7 +127,7 @@ Failure MSComm::openFailure(QSerialPort::SerialPortError error, const QString &p
     const QFileInfo info(path);
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
-        return noDevice(path, m_commPort);
+        return noDevice(path, chosenNumber());
     case QSerialPort::PermissionError:
         if (!info.isReadable() || !info.isWritable())
             return Failure(FailureNumber::PermissionDenied,

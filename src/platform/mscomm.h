@@ -30,6 +30,8 @@ public:
 
 private:
     void open();
+    // The comm port number the user chose, or 0 when a device stands in for it.
+    int chosenNumber() const;
     void close();
     Failure openFailure(QSerialPort::SerialPortError error, const QString &path) const;
     void readArrived();

@@ -19,6 +19,7 @@ public:
     // released: a scan tries a device without remapping the user's port.
     void stand(int portNumber, const QString &device);
     void release(int portNumber);
+    bool hasStandIn(int portNumber) const { return m_standIns.contains(portNumber); }
 
     // The lowest number from first to last that maps to this device, or 0.
     int numberOf(const QString &device, int first, int last) const;
