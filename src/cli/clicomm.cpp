@@ -76,6 +76,11 @@ QString CliComm::input()
     return m_port.input();
 }
 
+QString CliComm::inputWaiting()
+{
+    return m_port.inputWaiting();
+}
+
 void CliComm::abandon()
 {
     if (m_abandoned)

@@ -24,6 +24,7 @@ public:
     void setPortOpen(bool open) override;
     void setOutput(const QString &text) override;
     QString input() override;
+    QString inputWaiting() override;
 
     // The failure that stopped the last open, with the component's number and
     // description.
