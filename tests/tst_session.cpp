@@ -59,11 +59,13 @@ struct Bench
             loop.runUntilIdle();
     }
 
-    // Connected, with the configuration read and decoded.
+    // Connected, with the configuration read and decoded, and the line quiet
+    // since: the next exchange starts at once.
     void connect()
     {
         session.Command7_Click();
         loop.runUntilIdle();
+        loop.advance(ModemSession::kQuietTime);
         wire.clear();
         dialogs.messages.clear();
     }
@@ -142,6 +144,13 @@ private Q_SLOTS:
 
     void requestsAreRefusedDuringAnExchange_data();
     void requestsAreRefusedDuringAnExchange();
+
+    void commandSequencesWaitForAQuietLine_data();
+    void commandSequencesWaitForAQuietLine();
+    void abortLeavesCommandModeOnce_data();
+    void abortLeavesCommandModeOnce();
+    void replyLengthCountsTheWholeReply_data();
+    void replyLengthCountsTheWholeReply();
 };
 
 void SessionTest::startLeavesQuestionMarks()
@@ -269,6 +278,7 @@ void SessionTest::failureInTimerStopsItAndReports()
     bench.connect();
     bench.session.Command3_Click();
     bench.loop.runUntilIdle();
+    bench.loop.advance(ModemSession::kQuietTime);
     bench.comm.receive("abcd");
     bench.session.Command3_Click();
     // The decoding pass asks the component whether the port is open.
@@ -371,8 +381,11 @@ void SessionTest::openFailures()
     QCOMPARE(wholeBeforeReadBack, bench.dialogs.messages.first().prompt.startsWith("Please")
                                       ? beforeReadBack
                                       : "Error!! " + bench.dialogs.messages.first().prompt.mid(7));
-    // The read-back still runs after a failed open, and finds no modem.
-    QCOMPARE(bench.view.status, kNoResponse);
+    // The read-back still runs after a failed open and finds no modem, but
+    // the status stays on what went wrong.
+    QCOMPARE(bench.view.status, beforeReadBack);
+    QCOMPARE(bench.view.whole, wholeBeforeReadBack);
+    QCOMPARE(bench.view.fieldLine(), kUnanswered);
     QCOMPARE(bench.view.terminalPageShown, failure == FailureNumber::InvalidPortNumber ? 1 : 0);
     QCOMPARE(bench.view.buttons.value(Button::Command5), buttonsKept);
     QCOMPARE(bench.view.connectCaption, QStringLiteral("Connect"));
@@ -620,8 +633,10 @@ void SessionTest::badFieldWritesNoPacket()
     bench.view.setFields(kLoadTexts);
     bench.view.setFieldText(field, text);
     QString statusWhileBoxOpen;
-    bench.dialogs.whileOpen = [&bench, &statusWhileBoxOpen] {
+    std::optional<QList<QByteArray>> wireWhileBoxOpen;
+    bench.dialogs.whileOpen = [&bench, &statusWhileBoxOpen, &wireWhileBoxOpen] {
         statusWhileBoxOpen = bench.view.status;
+        wireWhileBoxOpen = bench.chunks();
     };
 
     bench.session.Command2_Click();
@@ -629,6 +644,8 @@ void SessionTest::badFieldWritesNoPacket()
 
     QCOMPARE(bench.dialogs.messages, (QList<RecordingDialogs::Box>{{prompt, title}}));
     QCOMPARE(statusWhileBoxOpen, QStringLiteral("Sending Configuration..."));
+    // The box comes before "+++": it never holds the modem in command mode.
+    QCOMPARE(wireWhileBoxOpen, std::optional(QList<QByteArray>{}));
     QCOMPARE(bench.chunks(), (QList<QByteArray>{"+++", "---", "+++", "---"}));
     QCOMPARE(bench.configuration, kModemConfiguration);
     // The read-back overwrites the rejected edit with what the modem holds.
@@ -818,6 +835,141 @@ void SessionTest::requestsAreRefusedDuringAnExchange()
     QVERIFY(!bench.session.exchangeRunning());
     // Afterwards the same request goes through.
     QVERIFY(bench.session.Command3_Click());
+}
+
+// --- The line guard and abort ----------------------------------------------
+
+void SessionTest::commandSequencesWaitForAQuietLine_data()
+{
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<bool>("typeFirst");
+    // The write that ends the quiet time, and the one that must wait for it.
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    // More than the quiet time and the characters' time on the line.
+    QTest::addColumn<double>("leastGapMs");
+
+    // From the open (index -1): another run may have sent just before.
+    QTest::newRow("first +++ after the open") << "38400" << false << -1 << 0 << 100.0;
+    QTest::newRow("+++ after a typed key") << "38400" << true << 0 << 1 << 100.26;
+    // "+++" takes 12.5 ms at 2400 baud before the quiet time can begin.
+    QTest::newRow("--- of a read-back at 2400 baud") << "2400" << false << 0 << 1 << 112.5;
+}
+
+void SessionTest::commandSequencesWaitForAQuietLine()
+{
+    QFETCH(QString, rate);
+    QFETCH(bool, typeFirst);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(double, leastGapMs);
+    Bench bench;
+    bench.view.baudRate = rate;
+    // The port opens as Connect begins.
+    const qint64 openedAtMs = bench.loop.now().count();
+    if (typeFirst) {
+        bench.connect();
+        bench.session.Text14_KeyPress('a');
+        QVERIFY(bench.session.Command3_Click());
+    } else {
+        QVERIFY(bench.session.Command7_Click());
+    }
+    bench.loop.runUntilIdle();
+
+    const QList<QByteArray> expected =
+        typeFirst ? QList<QByteArray>{"a", "+++", "---"} : QList<QByteArray>{"+++", "---"};
+    QCOMPARE(bench.chunks(), expected);
+    QCOMPARE(bench.view.fieldLine(), kModemFields);
+    const qint64 fromMs = from < 0 ? openedAtMs : bench.wire.at(from).atMs;
+    const qint64 gap = bench.wire.at(to).atMs - fromMs;
+    QVERIFY2(static_cast<double>(gap) > leastGapMs && gap < leastGapMs + 30,
+             qPrintable(QStringLiteral("%1 ms").arg(gap)));
+}
+
+void SessionTest::abortLeavesCommandModeOnce_data()
+{
+    QTest::addColumn<QString>("rate");
+    // Abort once this many writes went out, a millisecond later.
+    QTest::addColumn<int>("afterWrites");
+    QTest::addColumn<QList<QByteArray>>("wire");
+    // From the last write before "---" to "---", at least.
+    QTest::addColumn<double>("leastGapMs");
+
+    const QByteArray packet = QByteArray::fromHex("7f7f7f7f7f7f7f7f6b001e1e");
+    QTest::newRow("idle, connected") << "38400" << 0 << QList<QByteArray>{} << 0.0;
+    QTest::newRow("after +++, before the packet")
+        << "38400" << 1 << QList<QByteArray>{"+++", "---"} << 100.0;
+    // The packet is still on the line for 50 ms at 2400 baud.
+    QTest::newRow("just after the packet, 2400 baud")
+        << "2400" << 2 << QList<QByteArray>{"+++", packet, "---"} << 150.0;
+    QTest::newRow("after the write's ---")
+        << "38400" << 3 << QList<QByteArray>{"+++", packet, "---"} << 0.0;
+}
+
+void SessionTest::abortLeavesCommandModeOnce()
+{
+    QFETCH(QString, rate);
+    QFETCH(int, afterWrites);
+    QFETCH(QList<QByteArray>, wire);
+    QFETCH(double, leastGapMs);
+    const QByteArray packet = QByteArray::fromHex("7f7f7f7f7f7f7f7f6b001e1e");
+    Bench bench;
+    bench.view.baudRate = rate;
+    bench.connect();
+    bench.view.setFields(kLoadTexts);
+    const auto record = bench.comm.onWrite;
+    bench.comm.onWrite = [&](const QByteArray &bytes) {
+        record(bytes);
+        if (bench.wire.size() == afterWrites)
+            bench.loop.at(1ms, [&bench] { bench.session.abort(); });
+    };
+
+    if (afterWrites == 0)
+        bench.session.abort();
+    else
+        QVERIFY(bench.session.Command2_Click());
+    bench.loop.runUntilIdle();
+
+    QCOMPARE(bench.chunks(), wire);
+    if (leastGapMs > 0) {
+        const qint64 gap = bench.wire.constLast().atMs - bench.wire.at(wire.size() - 2).atMs;
+        QVERIFY2(static_cast<double>(gap) > leastGapMs, qPrintable(QString::number(gap)));
+    }
+    QVERIFY(bench.session.aborted());
+    QVERIFY(!bench.session.inCommandMode());
+    QVERIFY(!bench.comm.portOpen());
+    // Nothing is taken from then on.
+    QVERIFY(!bench.session.Command7_Click());
+    QVERIFY(!bench.session.Command3_Click());
+    bench.session.Text14_KeyPress('x');
+    bench.loop.runUntilIdle();
+    QCOMPARE(bench.chunks(), wire);
+    // The configuration was written whole or not at all.
+    QCOMPARE(bench.configuration, wire.contains(packet) ? packet : kModemConfiguration);
+}
+
+void SessionTest::replyLengthCountsTheWholeReply_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::newRow("a configuration") << 12;
+    QTest::newRow("one byte more") << 13;
+    // A whole number of rounds of the receive buffer plus twelve: the buffer's
+    // count alone would pass it for a configuration.
+    QTest::newRow("noise, 80 rounds and 12") << RxRing::kSlots * 80 + 12;
+}
+
+void SessionTest::replyLengthCountsTheWholeReply()
+{
+    QFETCH(int, length);
+    Bench bench;
+    bench.connect();
+    bench.reply = numbered(length);
+
+    QVERIFY(bench.session.Command3_Click());
+    bench.loop.runUntilIdle();
+
+    QCOMPARE(bench.session.replyLength(), length);
+    QCOMPARE(bench.view.bytesReceived, QString::number(length % RxRing::kSlots));
 }
 
 QTEST_GUILESS_MAIN(SessionTest)

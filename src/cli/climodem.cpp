@@ -2,8 +2,6 @@
 
 #include "exitcode.h"
 
-#include <algorithm>
-
 CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent)
     : QObject(parent)
     , m_serial(portMap)
@@ -16,8 +14,6 @@ CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *par
     // start so, and that pass must not take the first reply's decoding.
     m_timer.stop();
     m_session.setPortSetting(QString::number(commPort));
-    connect(&m_session, &ModemSession::replyEnded, this,
-            [this](int characters) { m_lastReply = characters; });
     connect(&m_comm, &CommControl::portLost, this,
             [this](const QString &description) { m_lostDescription = description; });
 }
@@ -83,8 +79,7 @@ void CliModem::interrupt(int signalNumber)
         return;
     m_signal = signalNumber;
     m_scan.cancel();
-    m_comm.abandon();
-    m_clock.runOut();
+    m_session.abort();
 }
 
 CliModem::Outcome CliModem::awaitReply()
@@ -108,12 +103,21 @@ CliModem::Outcome CliModem::awaitReply()
                      {QStringLiteral("The modem sent for %1 s without a pause. Check Comms Port & "
                                      "Baud rate")
                           .arg(kLongestReply.count())});
+    // Only a reply of exactly the configuration's length is one: anything
+    // longer is noise or another device, and writing it back would change
+    // every field of the modem.
+    const qint64 length = m_session.replyLength();
+    if (length > ModemConfig::kByteCount)
+        return ended(ExitCode::NoAnswer,
+                     {QStringLiteral("The modem answered %1 bytes, not the 12 of its "
+                                     "configuration. Check Comms Port & Baud rate")
+                          .arg(length)});
     const std::optional<ModemConfig> config = ModemConfig::fromFieldTexts(m_view.fieldTexts());
-    if (m_lastReply < ModemConfig::kByteCount || !config)
+    if (length < ModemConfig::kByteCount || !config)
         return ended(ExitCode::NoAnswer,
                      {QStringLiteral("The modem answered %1 of the 12 configuration bytes. Check "
                                      "Comms Port & Baud rate")
-                          .arg(std::min(m_lastReply, ModemConfig::kByteCount))});
+                          .arg(length)});
     Outcome outcome = ended(ExitCode::Success);
     outcome.config = config;
     return outcome;

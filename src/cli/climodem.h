@@ -1,6 +1,5 @@
 #pragma once
 
-#include "cliclock.h"
 #include "clicomm.h"
 #include "clidialogs.h"
 #include "cliview.h"
@@ -10,6 +9,7 @@
 #include "modem/modemsession.h"
 #include "platform/mscomm.h"
 #include "platform/qteventpump.h"
+#include "platform/steadyclock.h"
 #include "serial/quiettimer.h"
 
 #include <QObject>
@@ -54,8 +54,8 @@ public:
     ModemScan::Outcome find(const QStringList &devices, const QStringList &rates,
                             const std::function<void(const QString &)> &progress);
 
-    // A signal arrived: the modem leaves command mode, the session's waits
-    // end and no more is sent.
+    // A signal arrived: the session is aborted (a modem in command mode leaves
+    // it, once the line is quiet), the scan stops and nothing more is sent.
     void interrupt(int signalNumber);
     int interruptedBy() const { return m_signal; }
 
@@ -69,13 +69,12 @@ private:
     MSComm m_serial;
     CliComm m_comm;
     CliDialogs m_dialogs;
-    CliClock m_clock;
+    SteadyClock m_clock;
     QtEventPump m_pump;
     QuietTimer m_timer;
     CliView m_view;
     ModemSession m_session;
     ModemScan m_scan;
-    int m_lastReply = 0;
     QString m_lostDescription;
     int m_signal = 0;
 };

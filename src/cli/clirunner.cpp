@@ -4,7 +4,7 @@
 #include "clihelp.h"
 #include "climodem.h"
 #include "exitcode.h"
-#include "interruptwatcher.h"
+#include "platform/interruptwatcher.h"
 
 #include "platform/portmap.h"
 #include "platform/serialdevices.h"

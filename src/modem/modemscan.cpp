@@ -100,7 +100,7 @@ QStringList ModemScan::devicesFor(const PortMap &portMap, int portNumber, bool e
 ModemScan::Outcome ModemScan::run(const QStringList &devices, const QStringList &rates)
 {
     Outcome outcome;
-    if (m_running || m_session.exchangeRunning()) {
+    if (m_running || m_session.refused()) {
         outcome.result = Outcome::Result::Refused;
         return outcome;
     }

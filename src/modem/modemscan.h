@@ -9,9 +9,10 @@ class ModemSession;
 class PortMap;
 
 // "Find Modem": tries devices and baud rates until the modem answers. Each try
-// is one read-back through the session (ModemSession::probe): "+++", the reply
-// window, "---" always, the reply's quiet time when something answered, then
-// the port closed again; about 0.15 s without an answer, 0.25 s with one. The
+// is one read-back through the session (ModemSession::probe): the quiet time
+// after the open, "+++", the reply window, "---" always, the reply's quiet
+// time when something answered, then the port closed again; about 0.25 s
+// without an answer, 0.35 s with one. The
 // scan stops at the first try that gets 12 or more characters. Needs no
 // window: the window and the command line both drive it.
 //

@@ -20,6 +20,8 @@ using Button = ModemView::Button;
 
 namespace {
 constexpr int kLargestByte = 0xFF;
+const QString kEntry = QStringLiteral("+++");
+const QString kExit = QStringLiteral("---");
 
 int portNumber(const QString &portText)
 {
@@ -107,11 +109,33 @@ bool ModemSession::quietTimeRunning() const
     return m_timer1.isActive();
 }
 
+void ModemSession::abort()
+{
+    if (std::exchange(m_aborted, true))
+        return;
+    try {
+        if (m_commandMode && m_comm.portOpen()) {
+            waitForQuietLine();
+            if (m_comm.portOpen())
+                send(kExit);
+        }
+    } catch (const std::exception &) {
+        // The device went away: no modem is left to take out of command mode.
+    }
+    m_commandMode = false;
+    try {
+        if (m_comm.portOpen())
+            m_comm.setPortOpen(false);
+    } catch (const std::exception &) {
+        // Closing is all that was left to do.
+    }
+}
+
 // --- Requests ---------------------------------------------------------------
 
 bool ModemSession::Command7_Click()
 {
-    if (exchangeRunning())
+    if (refused())
         return false;
     if (m_comm.portOpen()) {
         CloseComms();
@@ -123,7 +147,7 @@ bool ModemSession::Command7_Click()
 
 bool ModemSession::Combo1_Click(const QString &port)
 {
-    if (exchangeRunning())
+    if (refused())
         return false;
     CloseComms();
     PortSetting = port;
@@ -133,7 +157,7 @@ bool ModemSession::Combo1_Click(const QString &port)
 
 bool ModemSession::Command3_Click()
 {
-    if (exchangeRunning())
+    if (refused())
         return false;
     readBack();
     return true;
@@ -141,7 +165,7 @@ bool ModemSession::Command3_Click()
 
 bool ModemSession::Command2_Click()
 {
-    if (exchangeRunning())
+    if (refused())
         return false;
     writeConfiguration();
     return true;
@@ -149,7 +173,7 @@ bool ModemSession::Command2_Click()
 
 bool ModemSession::Command1_Click()
 {
-    if (exchangeRunning())
+    if (refused())
         return false;
     sendFromButton(QStringLiteral("Entering AT Mode..."), &ModemSession::EnterATMode);
     return true;
@@ -157,7 +181,7 @@ bool ModemSession::Command1_Click()
 
 bool ModemSession::Command4_Click()
 {
-    if (exchangeRunning())
+    if (refused())
         return false;
     sendFromButton(QStringLiteral("Exiting AT Mode..."), &ModemSession::CloseATMode);
     return true;
@@ -165,7 +189,7 @@ bool ModemSession::Command4_Click()
 
 bool ModemSession::Combo4_Click(const QString &address)
 {
-    if (exchangeRunning())
+    if (refused())
         return false;
     const auto pieces = AddressEntry::pieces(address);
     for (size_t i = 0; i < pieces.size(); ++i)
@@ -180,8 +204,8 @@ bool ModemSession::Combo4_Click(const QString &address)
 void ModemSession::Text14_KeyPress(int keyAscii)
 {
     // A character beyond one byte is shown in the box but cannot be sent.
-    if (m_comm.portOpen() && keyAscii > 0 && keyAscii <= kLargestByte)
-        m_comm.setOutput(QString(QChar(static_cast<char16_t>(keyAscii))));
+    if (m_comm.portOpen() && !m_aborted && keyAscii > 0 && keyAscii <= kLargestByte)
+        send(QString(QChar(static_cast<char16_t>(keyAscii))));
 }
 
 // --- Receive side -----------------------------------------------------------
@@ -229,6 +253,7 @@ void ModemSession::Timer1_Timer()
 
 void ModemSession::portLost(const QString &description)
 {
+    m_commandMode = false;
     m_view->setConnectCaption(QStringLiteral("Connect"));
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
     m_lossStatus = {FailureStatus::lost(), QStringLiteral("Error!! ") + description};
@@ -245,17 +270,23 @@ void ModemSession::showLoss()
 
 void ModemSession::connectAndRead()
 {
-    OpenComms();
+    const bool opened = OpenComms();
     readBack();
+    // The read-back finds the port closed and would blame the modem or the
+    // baud rate; the failed open is what the user has to mend.
+    if (!opened)
+        showOpenFailure();
 }
 
-void ModemSession::OpenComms()
+bool ModemSession::OpenComms()
 {
     try {
         openPort();
+        return true;
     } catch (const std::exception &failure) {
         const auto *own = dynamic_cast<const Failure *>(&failure);
         openFailed(own ? own->number() : 0, describeFailure(failure));
+        return false;
     }
 }
 
@@ -263,7 +294,9 @@ void ModemSession::openPort()
 {
     m_view->setBusyPointer(true);
     m_view->setStatusText(QStringLiteral("Connecting..."));
-    m_comm.setSettings(m_view->baudRateText().trimmed() + QStringLiteral(",n,8,1"));
+    m_openFailure = {};
+    const QString rate = m_view->baudRateText().trimmed();
+    m_comm.setSettings(rate + QStringLiteral(",n,8,1"));
     setButtonsEnabled({Button::Command1, Button::Command2, Button::Command3, Button::Command4,
                        Button::Command5, Button::Command6},
                       false);
@@ -271,6 +304,10 @@ void ModemSession::openPort()
     if (m_comm.portOpen())
         m_comm.setPortOpen(false);
     m_comm.setPortOpen(true);
+    m_commandMode = false;
+    m_lineRate = rate.toInt() > 0 ? rate.toInt() : kFallbackLineRate;
+    // Whoever had the line before may have sent just now.
+    m_lineFreeAt = m_clock.seconds();
     m_view->setConnectCaption(QStringLiteral("Disconnect"));
     setButtonsEnabled(
         {Button::Command1, Button::Command3, Button::Command4, Button::Command5, Button::Command6},
@@ -286,12 +323,18 @@ void ModemSession::openFailed(int number, const QString &description)
         m_view->showTerminalPage();
         m_dialogs.messageBox(QStringLiteral("Please select a valid comms port"),
                              Application::title());
-        m_view->setStatusText(QStringLiteral("Invalid port"));
-        return;
+        m_openFailure = {QStringLiteral("Invalid port"), QStringLiteral("Invalid port")};
+    } else {
+        m_dialogs.messageBox(QStringLiteral("Error: ") + description, QStringLiteral("Error"));
+        m_openFailure = {FailureStatus::openFailed(number, description),
+                         QStringLiteral("Error!! ") + description};
     }
-    m_dialogs.messageBox(QStringLiteral("Error: ") + description, QStringLiteral("Error"));
-    m_view->setShortStatus(FailureStatus::openFailed(number, description),
-                           QStringLiteral("Error!! ") + description);
+    showOpenFailure();
+}
+
+void ModemSession::showOpenFailure()
+{
+    m_view->setShortStatus(m_openFailure.first, m_openFailure.second);
 }
 
 void ModemSession::CloseComms()
@@ -300,6 +343,7 @@ void ModemSession::CloseComms()
         m_comm.setPortOpen(false);
         m_view->setConnectCaption(QStringLiteral("Connect"));
     }
+    m_commandMode = false;
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
     m_view->setStatusText(QStringLiteral("Disconnected"));
 }
@@ -308,14 +352,48 @@ void ModemSession::CloseComms()
 
 void ModemSession::EnterATMode()
 {
-    if (m_comm.portOpen())
-        m_comm.setOutput(QStringLiteral("+++"));
+    if (!m_comm.portOpen() || m_aborted)
+        return;
+    waitForQuietLine();
+    // The wait let events run: the port may be gone, the run given up.
+    if (!m_comm.portOpen() || m_aborted)
+        return;
+    send(kEntry);
 }
 
 void ModemSession::CloseATMode()
 {
-    if (m_comm.portOpen())
-        m_comm.setOutput(QStringLiteral("---"));
+    if (!m_comm.portOpen() || m_aborted)
+        return;
+    waitForQuietLine();
+    if (!m_comm.portOpen() || m_aborted)
+        return;
+    send(kExit);
+}
+
+void ModemSession::send(const QString &bytes)
+{
+    const double now = m_clock.seconds();
+    m_comm.setOutput(bytes);
+    if (bytes == kEntry)
+        m_commandMode = true;
+    else if (bytes == kExit)
+        m_commandMode = false;
+    // The driver sends what it was handed one character after another; the
+    // line is quiet once the last has left.
+    m_lineFreeAt = std::max(now, m_lineFreeAt) +
+                   static_cast<double>(bytes.size()) * kBitsPerCharacter / m_lineRate;
+}
+
+void ModemSession::waitForQuietLine()
+{
+    const double quiet = std::chrono::duration<double>(kQuietTime).count();
+    // Typing during the wait moves the end on; a port that closes ends it.
+    for (double now = m_clock.seconds(); m_comm.portOpen() && !(now > m_lineFreeAt + quiet);
+         now = m_clock.seconds()) {
+        const std::chrono::duration<double> remaining(m_lineFreeAt + quiet - now);
+        m_pump.processEvents(std::chrono::ceil<std::chrono::milliseconds>(remaining));
+    }
 }
 
 void ModemSession::DelaySeconds(std::chrono::duration<double> interval)
@@ -323,14 +401,16 @@ void ModemSession::DelaySeconds(std::chrono::duration<double> interval)
     // Lets events run and sleeps between them; ends only once the clock reads
     // strictly more than the start plus the interval.
     const double end = m_clock.seconds() + interval.count();
-    for (double now = m_clock.seconds(); !(now > end); now = m_clock.seconds()) {
+    for (double now = m_clock.seconds(); !(now > end) && !m_aborted; now = m_clock.seconds()) {
         const std::chrono::duration<double> remaining(end - now);
         m_pump.processEvents(std::chrono::ceil<std::chrono::milliseconds>(remaining));
     }
 }
 
-void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*send)())
+void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*sequence)())
 {
+    // The sequence may wait for a quiet line; nothing else starts meanwhile.
+    const ExchangeScope exchange(*this);
     m_view->setBusyPointer(true);
     const QString saved = m_view->statusText();
     const QString savedWhole = m_view->wholeStatus();
@@ -343,7 +423,7 @@ void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*
             m_view->setShortStatus(saved, savedWhole);
         m_view->setBusyPointer(false);
     });
-    (this->*send)();
+    (this->*sequence)();
 }
 
 // --- Read-back --------------------------------------------------------------
@@ -351,21 +431,25 @@ void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*
 void ModemSession::readBack()
 {
     const ExchangeScope exchange(*this);
-    // Only the read-back right after a Set confirms it.
-    m_confirmPending = std::exchange(m_readBackConfirms, false) && !m_sentPacket.isEmpty();
     m_view->setBusyPointer(true);
     const auto restorePointer = qScopeGuard([this] { m_view->setBusyPointer(false); });
-
-    showFields(QStringLiteral("??"));
-    m_view->setBytesReceived(QStringLiteral("0"));
     // A request within the first quiet time after start: the start-up pass
     // over the empty buffer would show only what this request shows already,
     // and would take the decode that the reply is owed.
     if (std::exchange(m_startupPass, false))
         m_timer1.stop();
+    // Before the request, so that a burst still ending decodes on its own,
+    // not as part of this request's reply.
+    waitForQuietLine();
+    // Only the read-back right after a Set confirms it.
+    m_confirmPending = std::exchange(m_readBackConfirms, false) && !m_sentPacket.isEmpty();
+
+    showFields(QStringLiteral("??"));
+    m_view->setBytesReceived(QStringLiteral("0"));
     m_view->setStatusText(QStringLiteral("Requesting Configuration..."));
     NoReply = true;
     ReadPending = true;
+    m_receivedAtRequest = m_received;
 
     EnterATMode();
     DelaySeconds(kReplyWindow);
@@ -383,6 +467,7 @@ void ModemSession::readBack()
 
 void ModemSession::decodingPass()
 {
+    m_replyLength = m_received - m_receivedAtRequest;
     const auto texts = ReplyDecoder::decode(RxBuffer);
     for (size_t i = 0; i < texts.size(); ++i)
         m_view->setFieldText(static_cast<int>(i), texts[i]);
@@ -409,13 +494,16 @@ void ModemSession::writeConfiguration()
     const ExchangeScope exchange(*this);
     m_view->setBusyPointer(true);
     const auto restorePointer = qScopeGuard([this] { m_view->setBusyPointer(false); });
+    waitForQuietLine();
 
     m_view->setStatusText(QStringLiteral("Sending Configuration..."));
     ReadPending = false;
     m_sentPacket.clear();
+    const std::optional<QString> packet = checkedPacket();
     EnterATMode();
     DelaySeconds(kAfterEntry);
-    SendConfigPacket();
+    if (packet)
+        SendConfigPacket(*packet);
     DelaySeconds(kAfterPacket);
     CloseATMode();
     ReadPending = true;
@@ -425,7 +513,7 @@ void ModemSession::writeConfiguration()
     readBack();
 }
 
-void ModemSession::SendConfigPacket()
+std::optional<QString> ModemSession::checkedPacket()
 {
     ConfigPacket::FieldTexts texts;
     for (size_t i = 0; i < texts.size(); ++i)
@@ -434,25 +522,42 @@ void ModemSession::SendConfigPacket()
         const ConfigPacket::Result result = ConfigPacket::build(texts);
         if (result.status == ConfigPacket::Status::IncorrectValue) {
             m_dialogs.messageBox(QStringLiteral("Incorrect value"), QStringLiteral("Error"));
-            return;
+            return std::nullopt;
         }
-        m_comm.setOutput(result.packet);
-        m_sentPacket = result.packet;
+        return result.packet;
     } catch (const Failure &failure) {
-        if (failure.number() == FailureNumber::TypeMismatch)
-            m_dialogs.messageBox(QStringLiteral("Invalid input (00-FF)"),
-                                 QStringLiteral("Error!!"));
-        else
-            m_dialogs.messageBox(QStringLiteral("Error!! ") + failure.description(),
-                                 Application::title());
+        showPacketFailure(failure);
+        return std::nullopt;
     }
+}
+
+void ModemSession::SendConfigPacket(const QString &packet)
+{
+    // A run given up after "+++" sends no configuration, not even in part.
+    if (m_aborted)
+        return;
+    try {
+        send(packet);
+        m_sentPacket = packet;
+    } catch (const Failure &failure) {
+        showPacketFailure(failure);
+    }
+}
+
+void ModemSession::showPacketFailure(const Failure &failure)
+{
+    if (failure.number() == FailureNumber::TypeMismatch)
+        m_dialogs.messageBox(QStringLiteral("Invalid input (00-FF)"), QStringLiteral("Error!!"));
+    else
+        m_dialogs.messageBox(QStringLiteral("Error!! ") + failure.description(),
+                             Application::title());
 }
 
 // --- Scan -------------------------------------------------------------------
 
 std::optional<qint64> ModemSession::probe(ModemView &scratch)
 {
-    if (exchangeRunning())
+    if (refused())
         return std::nullopt;
     const ExchangeScope exchange(*this);
     ModemView *const own = std::exchange(m_view, &scratch);

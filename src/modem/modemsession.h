@@ -16,6 +16,7 @@ class Clock;
 class CommControl;
 class Dialogs;
 class EventPump;
+class Failure;
 class Timer;
 
 // The modem session: the form-level state and every step of the modem's
@@ -26,6 +27,12 @@ class Timer;
 // It owns the one exchange gate: while a read-back or a write waits, any
 // request that would start another exchange or touch the port is refused and
 // returns false, whoever asks. Terminal typing still goes through.
+//
+// It guards the line: "+++" and "---" go out only once the line has been
+// quiet from our side for the quiet time (and for the quiet time after the
+// port opened, since the previous user of the line may have just sent), so
+// the modem takes each as a sequence of its own. A modem left in command mode
+// is taken out of it by abort().
 class ModemSession final : public QObject
 {
     Q_OBJECT
@@ -58,7 +65,8 @@ public:
     // What the status says after a read-back that nothing answered.
     static QString noResponseText();
 
-    // Requests; each returns false, having done nothing, while an exchange runs.
+    // Requests; each returns false, having done nothing, while an exchange runs
+    // or once the session was aborted.
     // "Connect" and "Disconnect".
     bool Command7_Click();
     // A comm port chosen in the list: reconnects there.
@@ -85,7 +93,22 @@ public:
     std::optional<qint64> probe(ModemView &scratch);
 
     bool exchangeRunning() const { return m_exchangeDepth > 0; }
+    // A request now would be refused.
+    bool refused() const { return exchangeRunning() || m_aborted; }
     bool portOpen() const;
+
+    // Ends the session's use of the modem for good, at once: a modem in
+    // command mode is sent "---" once the line is quiet, the port closes,
+    // every wait ends at its next look and nothing more is sent. For a signal
+    // or a user who gives up; requests are refused from then on.
+    void abort();
+    bool aborted() const { return m_aborted; }
+    // "+++" went out and its "---" has not yet.
+    bool inCommandMode() const { return m_commandMode; }
+    // Characters that came between the last decoded read-back's request and
+    // its decoding pass: the whole reply, however long (the receive buffer
+    // keeps only the last slots of it).
+    qint64 replyLength() const { return m_replyLength; }
 
     // The comm port number in force, as text.
     const QString &portSetting() const { return PortSetting; }
@@ -115,25 +138,43 @@ private:
     // Marks an exchange as running for as long as it lives.
     class ExchangeScope;
 
+    // Characters a second when the rate is not known; bits a character on an
+    // 8N1 line.
+    static constexpr double kFallbackLineRate = 9600;
+    static constexpr double kBitsPerCharacter = 10;
+
     void MSComm1_OnComm();
     void Timer1_Timer();
     void portLost(const QString &description);
     void showLoss();
 
-    void OpenComms();
+    // True when the port opened.
+    bool OpenComms();
     void CloseComms();
     void openPort();
     void openFailed(int number, const QString &description);
+    void showOpenFailure();
     void connectAndRead();
 
     void EnterATMode();
     void CloseATMode();
-    void sendFromButton(const QString &progress, void (ModemSession::*send)());
+    // Every byte to the modem goes out here: it notes when the line will be
+    // quiet again.
+    void send(const QString &bytes);
+    // Lets events run until the line has been quiet from our side for the
+    // quiet time.
+    void waitForQuietLine();
+    void sendFromButton(const QString &progress, void (ModemSession::*sequence)());
 
     void readBack();
     void decodingPass();
     void writeConfiguration();
-    void SendConfigPacket();
+    // The packet from the twelve fields, or nothing when a field is refused
+    // (its message shown). Checked before "+++", so that no message box holds
+    // the modem in command mode.
+    std::optional<QString> checkedPacket();
+    void SendConfigPacket(const QString &packet);
+    void showPacketFailure(const Failure &failure);
 
     void confirmSet(const std::array<QString, ModemView::kFieldCount> &decoded);
     void waitForReplyEnd(const bool &ended);
@@ -177,4 +218,16 @@ private:
     int m_lossesAtExchangeStart = 0;
     // The last loss's short status and whole text.
     std::pair<QString, QString> m_lossStatus;
+    // Why the last open failed, short and whole; empty after an open that
+    // worked. The read-back after a failed open leaves it as the status.
+    std::pair<QString, QString> m_openFailure;
+
+    bool m_commandMode = false;
+    bool m_aborted = false;
+    // The line rate in force, and the clock's reading when the last byte sent
+    // will have left the line.
+    double m_lineRate = kFallbackLineRate;
+    double m_lineFreeAt = 0;
+    qint64 m_receivedAtRequest = 0;
+    qint64 m_replyLength = 0;
 };

@@ -59,7 +59,7 @@ void CommsPage::wire()
     };
     connect(&m_poll, &QTimer::timeout, this, guarded([this] { poll(); }));
     connect(m_ui.Combo1, &QComboBox::editTextChanged, this, guarded([this] { showDeviceLine(); }));
-    connect(m_ui.DeviceList, &QComboBox::activated, this, [this](int index) {
+    connect(m_ui.DeviceList, &NamedComboBox::itemChosen, this, [this](int index) {
         m_platform.session.guard([this, index] { chooseDevice(index); });
     });
     connect(m_ui.FindModem, &QPushButton::clicked, this, guarded([this] { findModem(); }));

@@ -73,7 +73,7 @@ void Form1::wireWindow()
             [this] { m_session.guard([this] { TabStrip1_Click(); }); });
     connect(ui.Command7, &QPushButton::clicked, this,
             [this] { m_session.guard([this] { m_session.Command7_Click(); }); });
-    connect(ui.Combo1, &QComboBox::activated, this,
+    connect(ui.Combo1, &NamedComboBox::itemChosen, this,
             [this] { m_session.guard([this] { Combo1_Click(); }); });
     connect(ui.Combo1, &QComboBox::editTextChanged, this,
             [this](const QString &text) { m_session.guard([this, &text] { showDevice(text); }); });
@@ -110,7 +110,7 @@ void Form1::wireTerminalPage()
             [this] { m_session.guard([this] { Command5_Click(); }); });
     connect(ui.Command6, &QPushButton::clicked, this,
             [this] { m_session.guard([this] { m_addressList.Command6_Click(*m_ui->Combo4); }); });
-    connect(ui.Combo4, &QComboBox::activated, this,
+    connect(ui.Combo4, &NamedComboBox::itemChosen, this,
             [this] { m_session.guard([this] { Combo4_Click(); }); });
     new KeyPressFilter(ui.Combo4->lineEdit(), &discardKey);
     new KeyPressFilter(ui.Text14, [this](int &keyAscii) {

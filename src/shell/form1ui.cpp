@@ -108,13 +108,12 @@ QLineEdit *addConfigBox(QWidget *parent, const char *name, const QString &text,
     return box;
 }
 
-QComboBox *addCombo(QWidget *parent, const char *name, const QRect &geometry)
+NamedComboBox *addCombo(QWidget *parent, const char *name, const QRect &geometry)
 {
     auto *combo = place(new NamedComboBox(parent), name, geometry);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
     // The edit part shows the choice; only choosing an item changes it.
-    combo->lineEdit()->setReadOnly(true);
+    combo->showChoiceInEditPart();
+    combo->setInsertPolicy(QComboBox::NoInsert);
     // A long address list must not be measured item by item.
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto *list = qobject_cast<QListView *>(combo->view()))

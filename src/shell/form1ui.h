@@ -1,11 +1,12 @@
 #pragma once
 
+#include "namedcombobox.h"
+
 #include <QtGlobal>
 
 #include <array>
 
 class QCheckBox;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -81,17 +82,17 @@ public:
     QPlainTextEdit *Text14 = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command4 = nullptr;
-    QComboBox *Combo4 = nullptr;
+    NamedComboBox *Combo4 = nullptr;
     QPushButton *Command6 = nullptr;
     QPushButton *Command5 = nullptr;
 
-    QComboBox *Combo1 = nullptr;
-    QComboBox *Combo2 = nullptr;
+    NamedComboBox *Combo1 = nullptr;
+    NamedComboBox *Combo2 = nullptr;
     // Below the two lists: the device the comm port maps to and what it is,
     // the devices present to map it to, and "Find Modem" with its progress.
     QLabel *DeviceLine = nullptr;
     QLabel *DeviceListLabel = nullptr;
-    QComboBox *DeviceList = nullptr;
+    NamedComboBox *DeviceList = nullptr;
     QPushButton *FindModem = nullptr;
     QCheckBox *ScanEveryUsb = nullptr;
     QProgressBar *ScanProgress = nullptr;

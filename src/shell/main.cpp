@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "platform/addressfolder.h"
 #include "platform/commoncontrols.h"
+#include "platform/interruptwatcher.h"
 #include "platform/widgetdialogs.h"
 #include "platformobjects.h"
 #include "toolkit.h"
@@ -35,6 +36,14 @@ int main(int argc, char *argv[])
     WidgetDialogs dialogs;
     Form1 form(platform.forWindow(dialogs, AddressFolder::forRunningProgram()));
     dialogs.setParent(&form);
+    // A signal (logging out, kill) ends the program as closing the window
+    // does, and a modem in command mode is taken out of it first.
+    InterruptWatcher interrupts;
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &form, [&form] {
+        form.session().abort();
+        form.close();
+    });
     showCentred(form);
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    return interrupts.received() != 0 ? 128 + interrupts.received() : code;
 }

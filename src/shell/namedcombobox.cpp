@@ -3,10 +3,29 @@
 #include "namedcomboboxaccessible.h"
 
 #include <QAccessible>
+#include <QLineEdit>
 
 NamedComboBox::NamedComboBox(QWidget *parent)
     : QComboBox(parent)
 {
     // Installing the same factory again does nothing.
     QAccessible::installFactory(&NamedComboBoxAccessible::create);
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (!m_editingEnds)
+            Q_EMIT itemChosen(index);
+    });
+}
+
+void NamedComboBox::showChoiceInEditPart()
+{
+    auto *edit = new QLineEdit(this);
+    edit->setReadOnly(true);
+    // Slots run in the order they were connected: the flag is up while the
+    // list's own handler of the editing's end runs, which is connected by
+    // setLineEdit() between these two.
+    connect(edit, &QLineEdit::editingFinished, this, [this] { m_editingEnds = true; });
+    setLineEdit(edit);
+    connect(edit, &QLineEdit::editingFinished, this, [this] { m_editingEnds = false; });
+    // Completion would choose items from typed text; nothing is typed here.
+    setCompleter(nullptr);
 }

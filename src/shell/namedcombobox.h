@@ -5,10 +5,25 @@
 // A list that screen readers know by its accessible name, as they know a
 // text box. Qt's own interface for lists on Linux gives the chosen item as the
 // name, so a reader would announce "38400" where it should say "Baud Rate".
+//
+// It also tells the user's choice apart from the edit part's editing ending:
+// an editable QComboBox raises activated() when its edit part loses the focus
+// (Tab, a click elsewhere, the window closing) or takes Return while its text
+// names another item. itemChosen() is raised only for a choice made with the
+// mouse or the keys in the list.
 class NamedComboBox final : public QComboBox
 {
     Q_OBJECT
 
 public:
     explicit NamedComboBox(QWidget *parent);
+
+    // Gives the list an edit part that shows the choice and takes no typing.
+    void showChoiceInEditPart();
+
+Q_SIGNALS:
+    void itemChosen(int index);
+
+private:
+    bool m_editingEnds = false;
 };

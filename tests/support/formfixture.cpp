@@ -50,6 +50,9 @@ Form1 &FormFixture::start()
     if (m_link == Link::Fake) {
         m_fake = std::make_unique<FakeComm>();
         comm = m_fake.get();
+    } else if (m_link == Link::RecordedSerial) {
+        m_recorder = std::make_unique<RecordingComm>(m_platform->serial);
+        comm = m_recorder.get();
     }
     m_form = std::make_unique<Form1>(m_platform->forWindow(dialogs, programFolder(), comm));
     m_form->show();
@@ -61,6 +64,7 @@ void FormFixture::stop()
     m_form->close();
     m_form.reset();
     m_fake.reset();
+    m_recorder.reset();
     m_platform.reset();
 }
 

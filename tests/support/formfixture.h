@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakecomm.h"
+#include "recordingcomm.h"
 #include "recordingdialogs.h"
 
 #include <QTemporaryDir>
@@ -21,7 +22,9 @@ public:
     enum class Link
     {
         Fake,
-        Serial
+        Serial,
+        // The real component, with a record of every write.
+        RecordedSerial
     };
 
     explicit FormFixture(Link link = Link::Fake);
@@ -49,6 +52,7 @@ public:
     Form1 &form() { return *m_form; }
     Form1Ui &ui();
     FakeComm &fake() { return *m_fake; }
+    RecordingComm &recorder() { return *m_recorder; }
     MSComm &serial();
 
     RecordingDialogs dialogs;
@@ -60,5 +64,6 @@ private:
     QString m_programFolder;
     std::unique_ptr<PlatformObjects> m_platform;
     std::unique_ptr<FakeComm> m_fake;
+    std::unique_ptr<RecordingComm> m_recorder;
     std::unique_ptr<Form1> m_form;
 };

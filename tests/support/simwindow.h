@@ -28,7 +28,7 @@ public:
     Form1Ui &ui();
 
     ModemSim sim;
-    FormFixture fixture{FormFixture::Link::Serial};
+    FormFixture fixture{FormFixture::Link::RecordedSerial};
 
 private:
     bool fail(const QString &why);

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 namespace {
+constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
 // A signal handler can reach nothing but a file-scope value: the write end
 // of the watcher's socket pair, -1 while no watcher exists.
 volatile sig_atomic_t writeFd = -1;
@@ -20,14 +22,13 @@ void onSignal(int signalNumber)
     [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
 }
 
-void install(void (*handler)(int), unsigned int flags)
+void install(int signalNumber, void (*handler)(int))
 {
     struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = static_cast<int>(flags);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    action.sa_flags = handler == onSignal ? SA_RESTART : 0;
+    sigaction(signalNumber, &action, nullptr);
 }
 } // namespace
 
@@ -40,14 +41,20 @@ InterruptWatcher::InterruptWatcher(QObject *parent)
     m_notifier = new QSocketNotifier(m_fds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &InterruptWatcher::readSignal);
     writeFd = m_fds[1];
-    // SA_RESETHAND: the first signal comes here, a second one acts as usual.
-    install(onSignal, static_cast<unsigned int>(SA_RESTART) | SA_RESETHAND);
+    for (const int signalNumber : kWatched)
+        install(signalNumber, onSignal);
+    // A reader gone from a pipe must not end the run while the modem is in
+    // command mode; the write reports EPIPE instead.
+    install(SIGPIPE, SIG_IGN);
 }
 
 InterruptWatcher::~InterruptWatcher()
 {
-    if (m_notifier)
-        install(SIG_DFL, 0);
+    if (m_notifier) {
+        for (const int signalNumber : kWatched)
+            install(signalNumber, SIG_DFL);
+        install(SIGPIPE, SIG_DFL);
+    }
     writeFd = -1;
     for (const int fd : m_fds) {
         if (fd >= 0)
@@ -58,7 +65,7 @@ InterruptWatcher::~InterruptWatcher()
 void InterruptWatcher::readSignal()
 {
     char byte = 0;
-    if (::read(m_fds[0], &byte, 1) != 1)
+    if (::read(m_fds[0], &byte, 1) != 1 || m_received != 0)
         return;
     m_received = static_cast<unsigned char>(byte);
     Q_EMIT interrupted(m_received);

@@ -3,9 +3,13 @@
 #include <QObject>
 #include <QSocketNotifier>
 
-// Turns SIGINT and SIGTERM into a signal of the event loop, so a run that is
-// waiting can leave the modem properly before it exits. A second Ctrl-C kills
-// the program at once. Only one watcher may exist at a time.
+// Turns the signals that end a run (SIGINT, SIGTERM, SIGHUP, SIGQUIT) into a
+// signal of the event loop, so a program can take the modem out of command
+// mode before it exits. The first one is reported; later ones are taken and
+// dropped while the watcher lives, so a second Ctrl-C cannot cut the "---"
+// short. A write to a closed pipe fails instead of ending the program. Only
+// one watcher may exist at a time; when it goes, every signal acts as usual
+// again.
 class InterruptWatcher final : public QObject
 {
     Q_OBJECT
@@ -18,7 +22,7 @@ public:
     InterruptWatcher &operator=(const InterruptWatcher &) = delete;
 
     bool isValid() const { return m_notifier != nullptr; }
-    // The signal that arrived, or 0.
+    // The first signal that arrived, or 0.
     int received() const { return m_received; }
 
 Q_SIGNALS:

@@ -1,8 +1,0 @@
-#include "cliclock.h"
-
-double CliClock::seconds() const
-{
-    if (m_runOut)
-        m_leaps += kLeap;
-    return m_steady.seconds() + m_leaps;
-}
