@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <random>
 
 namespace {
 // How late the simulator may stamp a chunk it was slow to read.
@@ -79,6 +80,8 @@ private Q_SLOTS:
     void findAtAnotherRate();
     void findWithNoAnswer();
     void findInterrupted();
+    void runsStraightAfterOneAnother();
+    void randomSignalsNeverLeaveCommandMode();
     void portsListsTheSimulator_data();
     void portsListsTheSimulator();
 
@@ -301,6 +304,15 @@ void CliTest::readFails_data()
            "Baud rate\n";
     QTest::newRow("unplugged during the read")
         << QStringList{"--hangup-after-rx", "3"} << 5 << "miran-cli: The connection to ";
+    // Only exactly twelve bytes are a configuration: a longer reply would be
+    // written back as one, changing every field of the modem.
+    QTest::newRow("one byte too many")
+        << QStringList{"--answer-length", "13"} << 3
+        << "miran-cli: The modem answered 13 bytes, not the 12 of its configuration. Check "
+           "Comms Port & Baud rate\n";
+    QTest::newRow("noise") << QStringList{"--flood", "4096"} << 3
+                           << "miran-cli: The modem answered 4096 bytes, not the 12 of its "
+                              "configuration. Check Comms Port & Baud rate\n";
 }
 
 void CliTest::readFails()
@@ -402,13 +414,24 @@ void CliTest::interruptLeavesCommandMode_data()
     QTest::addColumn<int>("signalNumber");
     QTest::addColumn<QList<QByteArray>>("wire");
 
+    const QStringList write{"write", "--power", "1"};
+    const QByteArray packet = QByteArray::fromHex("7F7F7F7E0A01FF050A011E1E");
     QTest::newRow("Ctrl-C in the read")
         << QStringList{"read"} << 1 << SIGINT << QList<QByteArray>{"+++", "---"};
     // Before the packet: it is never sent.
-    QTest::newRow("Ctrl-C in the write") << QStringList{"write", "--power", "1"} << 3 << SIGINT
-                                         << QList<QByteArray>{"+++", "---", "+++", "---"};
-    QTest::newRow("SIGTERM in the write") << QStringList{"write", "--power", "1"} << 3 << SIGTERM
-                                          << QList<QByteArray>{"+++", "---", "+++", "---"};
+    QTest::newRow("Ctrl-C in the write")
+        << write << 3 << SIGINT << QList<QByteArray>{"+++", "---", "+++", "---"};
+    QTest::newRow("SIGTERM in the write")
+        << write << 3 << SIGTERM << QList<QByteArray>{"+++", "---", "+++", "---"};
+    // A closed terminal or a dropped login.
+    QTest::newRow("SIGHUP in the write")
+        << write << 3 << SIGHUP << QList<QByteArray>{"+++", "---", "+++", "---"};
+    QTest::newRow("SIGQUIT in the read")
+        << QStringList{"read"} << 1 << SIGQUIT << QList<QByteArray>{"+++", "---"};
+    // Just after the packet: "---" waits for a quiet line, so the modem does
+    // not take packet and "---" as one burst.
+    QTest::newRow("SIGTERM just after the packet")
+        << write << 4 << SIGTERM << QList<QByteArray>{"+++", "---", "+++", packet, "---"};
 }
 
 void CliTest::interruptLeavesCommandMode()
@@ -430,7 +453,13 @@ void CliTest::interruptLeavesCommandMode()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 128 + signalNumber);
     QTRY_COMPARE(::wire(sim), wire);
-    QCOMPARE(sim.configuration(), QByteArray::fromHex(kSimConfiguration.toLatin1()));
+    const auto packetSent = std::find_if(
+        wire.cbegin(), wire.cend(), [](const QByteArray &chunk) { return chunk.size() == 12; });
+    const QByteArray packet = packetSent == wire.cend() ? QByteArray() : *packetSent;
+    QCOMPARE(sim.configuration(),
+             packet.isEmpty() ? QByteArray::fromHex(kSimConfiguration.toLatin1()) : packet);
+    const QList<ModemSim::Burst> bursts = sim.rxBursts();
+    QVERIFY(gapsAtLeast(bursts, bursts.size() - 2, {0.1}));
     // Settle: nothing more comes after the "---".
     QTest::qWait(300);
     QCOMPARE(::wire(sim), wire);
@@ -509,6 +538,94 @@ void CliTest::findInterrupted()
     QTRY_COMPARE(wire(sim), (QList<QByteArray>{"+++", "---", "+++", "---", "+++", "---"}));
     QTest::qWait(300);
     QCOMPARE(sim.rxBursts().size(), 6);
+}
+
+void CliTest::runsStraightAfterOneAnother()
+{
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    for (int round = 0; round < 3; ++round) {
+        // GIVEN a read at the wrong rate, whose "---" is the last thing sent
+        QCOMPARE(run({"read", "--device", sim.linkPath(), "--baud", "9600"}).code, 3);
+        // WHEN find starts at once
+        const Run found = run({"find", "--device", sim.linkPath()});
+        // THEN its first "+++" stands apart from that "---" and is answered
+        QCOMPARE(found.code, 0);
+        QCOMPARE(found.out, sim.linkPath() + " 38400\n");
+    }
+}
+
+// A run of miran-cli ended by a random signal at a random moment, again and
+// again: the modem is never left in command mode and holds either the old
+// configuration or the whole new one. MIRAN_SIGNAL_SEEDS (blank-separated)
+// chooses the seeds; each failure names its seed.
+void CliTest::randomSignalsNeverLeaveCommandMode()
+{
+    QList<quint32> seeds{1, 2, 3, 4};
+    if (qEnvironmentVariableIsSet("MIRAN_SIGNAL_SEEDS")) {
+        seeds.clear();
+        for (const QString &seed :
+             qEnvironmentVariable("MIRAN_SIGNAL_SEEDS").split(' ', Qt::SkipEmptyParts))
+            seeds.append(seed.toUInt());
+    }
+    constexpr int kRunsPerSeed = 5;
+    constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+    ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+
+    for (const quint32 seed : seeds) {
+        std::mt19937 random(seed);
+        for (int i = 0; i < kRunsPerSeed; ++i) {
+            const int signalNumber = kSignals[random() % std::size(kSignals)];
+            // A read takes about 0.35 s, a write about 1.5 s.
+            const int delayMs = static_cast<int>(random() % 1600);
+            const int power = static_cast<int>(random() % 4);
+            const bool write = random() % 3 != 0;
+            const QString context = QStringLiteral("seed %1, run %2: %3, signal %4 after %5 ms")
+                                        .arg(seed)
+                                        .arg(i)
+                                        .arg(write ? "write" : "read")
+                                        .arg(signalNumber)
+                                        .arg(delayMs);
+            const QByteArray before = sim.configuration();
+            const qsizetype logStart = sim.log().size();
+
+            QProcess process;
+            start(process, write ? QStringList{"write", "--device", sim.linkPath(), "--power",
+                                               QString::number(power)}
+                                 : QStringList{"read", "--device", sim.linkPath()});
+            QVERIFY2(process.waitForStarted(kRunTimeoutMs), qPrintable(context));
+            QTest::qWait(delayMs);
+            // A run that has ended has no process id: 0 would signal this test.
+            if (const qint64 pid = process.processId(); pid > 0)
+                ::kill(static_cast<pid_t>(pid), signalNumber);
+            QVERIFY2(process.state() == QProcess::NotRunning ||
+                         process.waitForFinished(kRunTimeoutMs),
+                     qPrintable(context));
+            QVERIFY2(process.exitStatus() == QProcess::NormalExit, qPrintable(context));
+            const int code = process.exitCode();
+            QVERIFY2(code == 0 || code == 128 + signalNumber,
+                     qPrintable(context + QStringLiteral(", exit %1").arg(code)));
+
+            // Let the last burst reach the modem and end.
+            QTest::qWait(200);
+            const QList<ModemSim::Entry> log = sim.log().mid(logStart);
+            QString lastMode;
+            for (const ModemSim::Entry &entry : log) {
+                if (entry.event == QLatin1String("MODE"))
+                    lastMode = entry.detail;
+            }
+            QVERIFY2(lastMode.isEmpty() || lastMode == QLatin1String("data"),
+                     qPrintable(context + QStringLiteral(": the modem stayed in command mode")));
+            QByteArray wanted = before;
+            wanted[9] = static_cast<char>(power);
+            const QByteArray after = sim.configuration();
+            QVERIFY2(after == before || (write && after == wanted),
+                     qPrintable(context + QStringLiteral(": the modem holds ") +
+                                QString::fromLatin1(after.toHex())));
+        }
+    }
 }
 
 void CliTest::portsListsTheSimulator_data()

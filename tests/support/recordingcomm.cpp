@@ -33,6 +33,8 @@ void RecordingComm::setOutput(const QString &text)
     m_port.setOutput(text);
     // Recorded once the component took it: a refused write reached nothing.
     writes.append(text.toLatin1());
+    if (onWrite)
+        onWrite(writes.constLast());
 }
 
 QString RecordingComm::input()

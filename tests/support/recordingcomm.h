@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+
 // A serial component that passes everything through to another one (the real
 // component, talking to the simulated modem) and records each write the
 // program makes, as one chunk, in order.
@@ -24,6 +26,8 @@ public:
     QString inputWaiting() override;
 
     QList<QByteArray> writes;
+    // Runs after every write, with the bytes written.
+    std::function<void(const QByteArray &)> onWrite;
 
 private:
     CommControl &m_port;
