@@ -37,6 +37,8 @@ private Q_SLOTS:
     void unstorableEntryIsRefused();
     void normalizesTypedAddress_data();
     void normalizesTypedAddress();
+    void longLinesAreCountedNotCopied_data();
+    void longLinesAreCountedNotCopied();
     void cutsAddressIntoPieces_data();
     void cutsAddressIntoPieces();
 };
@@ -65,6 +67,39 @@ void AddressLinesTest::splitsLines()
     QFETCH(QByteArray, content);
     QFETCH(QStringList, lines);
     QCOMPARE(AddressLines::split(content), lines);
+    // No line of these is long: the list takes them all.
+    const AddressLines::Entries entries = AddressLines::entries(content, 64);
+    QCOMPARE(entries.lines, lines);
+    QVERIFY(entries.skipped.isEmpty());
+}
+
+void AddressLinesTest::longLinesAreCountedNotCopied_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QList<qsizetype>>("skipped");
+    QTest::newRow("at the limit") << QByteArray("1234\r\n") << QStringList{"1234"}
+                                  << QList<qsizetype>{};
+    QTest::newRow("one past it, between others")
+        << QByteArray("A\r\n12345\r\nB\r\n") << QStringList{"A", "B"} << QList<qsizetype>{2};
+    // The numbers count every line, the empty and the skipped ones too.
+    QTest::newRow("numbers count empty lines")
+        << QByteArray("\r\n12345\r123456\r\nC") << QStringList{"", "C"} << QList<qsizetype>{2, 3};
+    QTest::newRow("unterminated last line")
+        << QByteArray("A\r\n12345") << QStringList{"A"} << QList<qsizetype>{2};
+    // A lone LF is part of the line, and counts towards its length.
+    QTest::newRow("lone LF counts")
+        << QByteArray("12\n34\r\n") << QStringList{} << QList<qsizetype>{1};
+}
+
+void AddressLinesTest::longLinesAreCountedNotCopied()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, lines);
+    QFETCH(QList<qsizetype>, skipped);
+    const AddressLines::Entries entries = AddressLines::entries(content, 4);
+    QCOMPARE(entries.lines, lines);
+    QCOMPARE(entries.skipped, skipped);
 }
 
 void AddressLinesTest::appendNeverJoinsAnUnterminatedLine_data()

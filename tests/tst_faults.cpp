@@ -333,15 +333,23 @@ void FaultsTest::addressFileFaults_data()
     huge.chop(2);
     QTest::newRow("5 MiB, last line unterminated") << huge << hugeLines << false;
 
+    // Every byte value, in lines of 60 at most: byte 13 (CR) ends a line of
+    // its own accord; LF and NUL are text.
     QByteArray everyByte;
-    for (int byte = 0; byte < 256; ++byte)
+    QStringList everyByteLines{QString()};
+    for (int byte = 0; byte < 256; ++byte) {
         everyByte.append(static_cast<char>(byte));
-    // Byte 13 (CR) ends the first line; LF and NUL are text.
+        if (byte == 13)
+            everyByteLines.append(QString());
+        else
+            everyByteLines.last().append(QChar(byte));
+        if (byte % 60 == 59 && byte < 255) {
+            everyByte.append("\r\n");
+            everyByteLines.append(QString());
+        }
+    }
     QTest::newRow("every byte value, last line unterminated")
-        << everyByte
-        << QStringList{QString::fromLatin1(everyByte.first(13)),
-                       QString::fromLatin1(everyByte.sliced(14))}
-        << false;
+        << everyByte << everyByteLines << false;
 }
 
 void FaultsTest::addressFileFaults()
@@ -410,8 +418,9 @@ void FaultsTest::settingsFileFaults_data()
     QTest::newRow("cut off in a key")
         << QByteArray("[Settings]\nPort=6\nBAUD=9600\nPo") << false << "6"
         << "9600" << damaged;
+    // No comm port has that number: as if there were none.
     QTest::newRow("comma in a value")
-        << QByteArray("[Settings]\nPort=3,4\nBAUD=9600\n") << false << "3,4"
+        << QByteArray("[Settings]\nPort=3,4\nBAUD=9600\n") << false << "1"
         << "9600" << QString();
 }
 

@@ -11,6 +11,7 @@
 #include "platform/failure.h"
 #include "platform/mscomm.h"
 #include "platform/portmap.h"
+#include "platform/seriallock.h"
 #include "platform/settingsstore.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
@@ -21,9 +22,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSysInfo>
 #include <QTabWidget>
 #include <QTest>
 
+#include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -65,6 +69,8 @@ private Q_SLOTS:
     void openFailureNumbers();
     void otherUsersAreRefused_data();
     void otherUsersAreRefused();
+    void lockFilesNameTheirHolder_data();
+    void lockFilesNameTheirHolder();
     void settingsText_data();
     void settingsText();
     void customRateReachesTheLine();
@@ -72,6 +78,12 @@ private Q_SLOTS:
     void reconnectReadsAgain();
 
 private:
+    // What comm_probe says of opening the device: as this user, or as nobody
+    // when this is root. Empty when it could not run.
+    static QString openInAnotherProgram(const QString &device);
+    // The id of no process that runs.
+    static qint64 endedProcessId();
+
     QTemporaryDir m_scratch;
 };
 
@@ -211,28 +223,110 @@ void MSCommTest::otherUsersAreRefused()
 
     // WHEN another program opens it: as this user, or as nobody when this is
     // root, which passes both the exclusive flag and the permission bits
-    const QString commProbe =
-        qEnvironmentVariable("MIRAN_COMM_PROBE", QStringLiteral(COMM_PROBE_PATH));
-    OtherUser::Result probe;
-    if (OtherUser::needed()) {
-        OtherUser nobody;
-        probe = nobody.run(commProbe, {sim.device()});
-    } else {
-        QProcess process;
-        process.start(commProbe, {sim.device()});
-        probe.finished = process.waitForFinished(30'000);
-        probe.exitCode = process.exitCode();
-        probe.output = QString::fromLocal8Bit(process.readAllStandardOutput());
-        probe.errors = QString::fromLocal8Bit(process.readAllStandardError());
-    }
-    const QString output = probe.output.trimmed();
-    QVERIFY2(probe.finished && probe.exitCode == 0 && !output.isEmpty(), qPrintable(probe.errors));
+    const QString output = openInAnotherProgram(sim.device());
+    QVERIFY(!output.isEmpty());
 
     // THEN it is refused with a number to branch on and a hint for the user
     QVERIFY2(output != QLatin1String("open"), "The device was opened");
     QCOMPARE(output.section(QLatin1Char(' '), 0, 0).toInt(), number);
     QVERIFY2(output.contains(description), qPrintable(output));
     QVERIFY2(output.contains(sim.device()), qPrintable(output));
+}
+
+void MSCommTest::lockFilesNameTheirHolder_data()
+{
+    QTest::addColumn<bool>("programRuns");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("held by a running program")
+        << true << FailureNumber::PortAlreadyOpen
+        << QStringLiteral("is in use by another program (tst_mscomm, process %1; lock file ")
+               .arg(QCoreApplication::applicationPid());
+    QTest::newRow("left behind by a program that ended")
+        << false << FailureNumber::StaleLock << "which a program left behind when it ended";
+}
+
+void MSCommTest::lockFilesNameTheirHolder()
+{
+    QFETCH(bool, programRuns);
+    QFETCH(int, number);
+    QFETCH(QString, description);
+    // Only root can leave a lock file that another user cannot clear away.
+    if (!programRuns && !OtherUser::needed())
+        QSKIP("needs root: a lock file of another user");
+    ModemSim sim;
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    const QByteArray device = QFile::encodeName(sim.device());
+    // Everybody may open the device: only the lock stands in the way.
+    QCOMPARE(::chmod(device.constData(), 0666), 0);
+
+    // GIVEN the device locked by this process, holding it open, or a lock
+    // file whose process has ended
+    SettingsStore store(m_scratch.filePath(QStringLiteral("lock.ini")));
+    store.write(QStringLiteral("Ports"), QStringLiteral("1"), sim.device());
+    const PortMap portMap(store);
+    MSComm holder(portMap);
+    QString lockFile;
+    if (programRuns) {
+        holder.setPortOpen(true);
+    } else {
+        const qint64 ended = endedProcessId();
+        QVERIFY(ended > 0);
+        lockFile = QStringLiteral("/var/lock/") + SerialLock::fileName(sim.device());
+        QFile lock(lockFile);
+        QVERIFY2(lock.open(QIODevice::WriteOnly | QIODevice::NewOnly), qPrintable(lockFile));
+        lock.write(QByteArray::number(ended) + "\nminicom\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    const auto removeLock = qScopeGuard([&lockFile] {
+        if (!lockFile.isEmpty())
+            QFile::remove(lockFile);
+    });
+
+    // WHEN another program (another user, when this is root) opens it
+    const QString output = openInAnotherProgram(sim.device());
+
+    // THEN it says who holds it, or which file to delete
+    QVERIFY2(output.section(QLatin1Char(' '), 0, 0).toInt() == number, qPrintable(output));
+    QVERIFY2(output.contains(description), qPrintable(output));
+    QVERIFY2(output.contains(QStringLiteral("/LCK..")), qPrintable(output));
+}
+
+qint64 MSCommTest::endedProcessId()
+{
+    // The highest process ids are the last to be given out.
+    QFile maximum(QStringLiteral("/proc/sys/kernel/pid_max"));
+    const qint64 highest =
+        maximum.open(QIODevice::ReadOnly) ? maximum.readAll().trimmed().toLongLong() : 32768;
+    for (qint64 pid = highest - 1; pid > highest - 1000; --pid) {
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            return pid;
+    }
+    return 0;
+}
+
+QString MSCommTest::openInAnotherProgram(const QString &device)
+{
+    const QString commProbe =
+        qEnvironmentVariable("MIRAN_COMM_PROBE", QStringLiteral(COMM_PROBE_PATH));
+    OtherUser::Result probe;
+    if (OtherUser::needed()) {
+        OtherUser nobody;
+        probe = nobody.run(commProbe, {device});
+    } else {
+        QProcess process;
+        process.start(commProbe, {device});
+        probe.finished = process.waitForFinished(30'000);
+        probe.exitCode = process.exitCode();
+        probe.output = QString::fromLocal8Bit(process.readAllStandardOutput());
+        probe.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    }
+    if (!probe.finished || probe.exitCode != 0) {
+        qWarning("comm_probe: %s", qPrintable(probe.errors));
+        return {};
+    }
+    return probe.output.trimmed();
 }
 
 void MSCommTest::settingsText_data()

@@ -882,7 +882,7 @@ void SessionTest::commandSequencesWaitForAQuietLine()
     QCOMPARE(bench.view.fieldLine(), kModemFields);
     const qint64 fromMs = from < 0 ? openedAtMs : bench.wire.at(from).atMs;
     const qint64 gap = bench.wire.at(to).atMs - fromMs;
-    QVERIFY2(static_cast<double>(gap) > leastGapMs && gap < leastGapMs + 30,
+    QVERIFY2(static_cast<double>(gap) > leastGapMs && static_cast<double>(gap) < leastGapMs + 30,
              qPrintable(QStringLiteral("%1 ms").arg(gap)));
 }
 

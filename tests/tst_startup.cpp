@@ -47,9 +47,13 @@ private Q_SLOTS:
     void addressFileFillsList_data();
     void addressFileFillsList();
     void hugeAddressFileIsReadWhole();
+    void longLinesAreLeftOutAndNamed_data();
+    void longLinesAreLeftOutAndNamed();
     void unusableAddressFileStillStarts_data();
     void unusableAddressFileStillStarts();
     void storedSettingsAreRestoredUnchecked();
+    void portNoCommPortCanHaveFallsBack_data();
+    void portNoCommPortCanHaveFallsBack();
     void unloadWritesPortAndBaudOnly();
     void blankPortIsNotWritten();
     void unwritableSettingsAreReported();
@@ -166,6 +170,50 @@ void StartupTest::hugeAddressFileIsReadWhole()
     QCOMPARE(combo->itemText(kLines), QStringLiteral("7F7F7F7F"));
 }
 
+void StartupTest::longLinesAreLeftOutAndNamed_data()
+{
+    QTest::addColumn<QList<int>>("longLines");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("one line of 10 MB") << QList<int>{2} << "line 2.";
+    QTest::newRow("one past the longest") << QList<int>{1, 3} << "lines 1, 3.";
+    QTest::newRow("many") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}
+                          << "lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more.";
+}
+
+void StartupTest::longLinesAreLeftOutAndNamed()
+{
+    QFETCH(QList<int>, longLines);
+    QFETCH(QString, named);
+    // Lines 1 to 14; the long ones 65 characters, or 10 MB for the first row.
+    const qsizetype longLength = longLines.size() == 1 ? 10 * 1024 * 1024 : 65;
+    QByteArray content;
+    QStringList kept;
+    for (int line = 1; line <= 14; ++line) {
+        const QByteArray address = QByteArray::number(line).rightJustified(8, '0');
+        if (longLines.contains(line)) {
+            content += QByteArray(longLength, 'F') + "\r\n";
+        } else {
+            content += address + "\r\n";
+            kept.append(QString::fromLatin1(address));
+        }
+    }
+    // The longest that is still taken.
+    content += QByteArray(64, 'A');
+    kept.append(QString(64, 'A'));
+    FormFixture fixture;
+    fixture.writeAddressFile(content);
+    Form1 &form = fixture.start();
+
+    QCOMPARE(items(form.ui().Combo4), kept + kBuiltIns);
+    QTRY_COMPARE(fixture.dialogs.messages.size(), 1);
+    const RecordingDialogs::Box box = fixture.dialogs.messages.first();
+    QVERIFY2(box.prompt.contains("longer than 64 characters, which cannot be addresses: " + named),
+             qPrintable(box.prompt));
+    QVERIFY2(box.prompt.contains(fixture.addressFilePath()), qPrintable(box.prompt));
+    QCOMPARE(box.title, QStringLiteral("MIRAN Modem Utility"));
+    QCOMPARE(fixture.addressFileContent(), content);
+}
+
 void StartupTest::unusableAddressFileStillStarts_data()
 {
     QTest::addColumn<QString>("blocker");
@@ -213,6 +261,37 @@ void StartupTest::storedSettingsAreRestoredUnchecked()
     fixture.stop();
     QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Settings/Port")),
              QStringLiteral("16"));
+}
+
+void StartupTest::portNoCommPortCanHaveFallsBack_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("999") << "999"
+                         << "1";
+    QTest::newRow("0") << "0"
+                       << "1";
+    QTest::newRow("not a number") << "COM3"
+                                  << "1";
+    QTest::newRow("empty") << ""
+                           << "1";
+    // Beyond the list but mapped through "Ports" as any number up to 255.
+    QTest::newRow("255") << "255"
+                         << "255";
+}
+
+void StartupTest::portNoCommPortCanHaveFallsBack()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    FormFixture fixture;
+    fixture.setSetting(QStringLiteral("Settings/Port"), stored);
+    Form1 &form = fixture.start();
+
+    QCOMPARE(form.ui().Combo1->currentText(), shown);
+    QCOMPARE(form.session().portSetting(), shown);
+    fixture.stop();
+    QCOMPARE(storedValue(fixture.settingsFile(), QStringLiteral("Settings/Port")), shown);
 }
 
 void StartupTest::unloadWritesPortAndBaudOnly()

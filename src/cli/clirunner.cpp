@@ -23,9 +23,6 @@ const QString kProgram = QStringLiteral("miran-cli");
 constexpr int kDevicePort = 1;
 // A configuration file is a few hundred bytes; anything far larger is not one.
 constexpr qint64 kLargestFromFile = 64 * 1024;
-// The comm port numbers whose "Ports" entries count among the devices present.
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 255;
 
 QString orDash(const QString &text)
 {
@@ -152,7 +149,7 @@ int CliRunner::ports(const CliRequest &request)
     SettingsStore settings;
     const PortMap portMap(settings);
     const QList<SerialDevices::Device> devices =
-        SerialDevices::present(portMap, kFirstPort, kLastPort);
+        SerialDevices::present(portMap, PortMap::kFirstPort, PortMap::kLastPort);
     if (request.json) {
         QJsonArray array;
         for (const SerialDevices::Device &device : devices)
@@ -177,7 +174,7 @@ int CliRunner::find(const CliRequest &request)
     QStringList devices;
     if (!request.hasPort()) {
         for (const SerialDevices::Device &device :
-             SerialDevices::present(portMap, kFirstPort, kLastPort)) {
+             SerialDevices::present(portMap, PortMap::kFirstPort, PortMap::kLastPort)) {
             if (device.isUsb())
                 devices.append(device.path);
         }

@@ -9,7 +9,7 @@ namespace {
 const QString kPrefix = QStringLiteral("Error!! ");
 
 // The failures an open can end in, by number, and the loss of an open port.
-const std::array<std::pair<int, const char16_t *>, 10> kShortForms{{
+const std::array<std::pair<int, const char16_t *>, 11> kShortForms{{
     {FailureNumber::InvalidArgument, u"Not a comm port. Choose one in the list."},
     {FailureNumber::Overflow, u"Not a comm port. Choose one in the list."},
     {FailureNumber::TypeMismatch, u"Not a comm port. Choose one in the list."},
@@ -19,6 +19,7 @@ const std::array<std::pair<int, const char16_t *>, 10> kShortForms{{
     {FailureNumber::PortNotOpen, u"Port not open. Press Connect."},
     {FailureNumber::CommStateFailed, u"Baud rate refused. Choose another one."},
     {FailureNumber::PermissionDenied, u"No access. Join group dialout, log in again."},
+    {FailureNumber::StaleLock, u"Old lock file blocks the port. Point here."},
     {FailureNumber::DeviceLost, u"Modem unplugged. Plug it in and press Connect."},
 }};
 const auto kUnknown = u"Could not open the port. Point here for details.";

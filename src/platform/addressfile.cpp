@@ -1,10 +1,9 @@
 #include "addressfile.h"
 
-#include "addresslines.h"
-
 #include <QFile>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 AddressFile::AddressFile(QString path)
@@ -19,13 +18,25 @@ bool AddressFile::ensureExists() const
 
 std::optional<QStringList> AddressFile::readLines() const
 {
+    const auto entries = readEntries(std::numeric_limits<qsizetype>::max());
+    if (!entries)
+        return std::nullopt;
+    return entries->lines;
+}
+
+std::optional<AddressLines::Entries> AddressFile::readEntries(qsizetype longest) const
+{
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    // A huge file is looked at where it lies rather than copied.
+    if (const uchar *mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr) {
+        return AddressLines::entries(QByteArrayView(mapped, file.size()), longest);
+    }
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return AddressLines::split(content);
+    return AddressLines::entries(content, longest);
 }
 
 QString AddressFile::append(const QString &entry) const

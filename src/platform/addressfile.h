@@ -1,5 +1,7 @@
 #pragma once
 
+#include "addresslines.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +22,10 @@ public:
 
     // Every line of the file, or nothing when it cannot be read.
     std::optional<QStringList> readLines() const;
+    // The lines for the list: those longer than longest are left out and
+    // counted. Nothing when the file cannot be read.
+    std::optional<AddressLines::Entries>
+    readEntries(qsizetype longest = AddressLines::kLongestEntry) const;
 
     // Appends one entry with its CR LF. Returns an empty text on success, else
     // what went wrong; a failed append leaves the file as it was.

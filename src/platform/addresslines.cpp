@@ -4,20 +4,31 @@
 
 QStringList AddressLines::split(const QByteArray &content)
 {
-    QStringList lines;
+    return entries(content).lines;
+}
+
+AddressLines::Entries AddressLines::entries(QByteArrayView content, qsizetype longest)
+{
+    Entries entries;
+    const auto take = [&](qsizetype start, qsizetype end) {
+        if (end - start > longest)
+            entries.skipped.append(entries.lines.size() + entries.skipped.size() + 1);
+        else
+            entries.lines.append(QString::fromLatin1(content.sliced(start, end - start)));
+    };
     qsizetype lineStart = 0;
     const qsizetype size = content.size();
     for (qsizetype i = 0; i < size; ++i) {
         if (content.at(i) != '\r')
             continue;
-        lines.append(QString::fromLatin1(content.constData() + lineStart, i - lineStart));
+        take(lineStart, i);
         if (i + 1 < size && content.at(i + 1) == '\n')
             ++i;
         lineStart = i + 1;
     }
     if (lineStart < size)
-        lines.append(QString::fromLatin1(content.constData() + lineStart, size - lineStart));
-    return lines;
+        take(lineStart, size);
+    return entries;
 }
 
 QByteArray AddressLines::appendBytes(const QString &entry, const QByteArray &tail)

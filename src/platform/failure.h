@@ -18,6 +18,7 @@ inline constexpr int DeviceUnavailable = 8010;
 inline constexpr int PortNotOpen = 8012;
 inline constexpr int CommStateFailed = 8015;
 inline constexpr int PermissionDenied = 8020;
+inline constexpr int StaleLock = 8025;
 inline constexpr int DeviceLost = 8030;
 } // namespace FailureNumber
 

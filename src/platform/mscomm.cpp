@@ -1,5 +1,7 @@
 #include "mscomm.h"
 
+#include "seriallock.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
@@ -23,6 +25,31 @@ Failure rateRefused(const QString &path, qint32 rate)
 {
     return Failure(FailureNumber::CommStateFailed,
                    QStringLiteral("%1 does not take %2 baud.").arg(path).arg(rate));
+}
+
+// The device can be read and written but would not open: another program
+// holds it, or a lock file says so although its program has ended.
+Failure inUse(const QString &path)
+{
+    const std::optional<SerialLock::Holder> lock = SerialLock::find(path);
+    if (lock && !lock->running)
+        return Failure(FailureNumber::StaleLock,
+                       QStringLiteral("%1 is locked by %2, which a program left behind when it "
+                                      "ended (process %3). Delete that file (sudo rm %2) and "
+                                      "connect again.")
+                           .arg(path, lock->lockFile)
+                           .arg(lock->pid));
+    const QString holder =
+        lock && lock->pid > 0
+            ? QStringLiteral(" (%1, process %2; lock file %3)")
+                  .arg(lock->program.isEmpty() ? QStringLiteral("a program") : lock->program)
+                  .arg(lock->pid)
+                  .arg(lock->lockFile)
+            : QString();
+    return Failure(FailureNumber::PortAlreadyOpen,
+                   QStringLiteral("%1 is in use by another program%2. Close that program and "
+                                  "connect again.")
+                       .arg(path, holder));
 }
 
 bool isFatalWhileOpen(QSerialPort::SerialPortError error)
@@ -64,7 +91,7 @@ void MSComm::setSettings(const QString &settings)
 
 void MSComm::setCommPort(int portNumber)
 {
-    if (portNumber < 1 || portNumber > 255)
+    if (portNumber < PortMap::kFirstPort || portNumber > PortMap::kLastPort)
         throw Failure(FailureNumber::InvalidPortNumber,
                       QStringLiteral("Comm port %1 does not exist.").arg(portNumber));
     m_commPort = portNumber;
@@ -134,10 +161,7 @@ Failure MSComm::openFailure(QSerialPort::SerialPortError error, const QString &p
                            QStringLiteral("Permission denied on %1: add your user to the "
                                           "dialout group and log in again.")
                                .arg(path));
-        return Failure(FailureNumber::PortAlreadyOpen,
-                       QStringLiteral("%1 is in use by another program. Close that program "
-                                      "and connect again.")
-                           .arg(path));
+        return inUse(path);
     case QSerialPort::UnsupportedOperationError:
         return Failure(FailureNumber::DeviceUnavailable,
                        QStringLiteral("%1 is not a serial port. Map the comm port to the "

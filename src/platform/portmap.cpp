@@ -10,6 +10,13 @@ PortMap::PortMap(const SettingsStore &store)
     : m_store(store)
 {}
 
+bool PortMap::isPortNumber(const QString &text)
+{
+    bool isNumber = false;
+    const int number = text.trimmed().toInt(&isNumber);
+    return isNumber && number >= kFirstPort && number <= kLastPort;
+}
+
 QString PortMap::device(int portNumber) const
 {
     const auto standIn = m_standIns.constFind(portNumber);

@@ -11,7 +11,15 @@ class SettingsStore;
 class PortMap
 {
 public:
+    // The numbers a comm port can have: the list offers 1 to 15, the "Ports"
+    // section may name devices for more.
+    static constexpr int kFirstPort = 1;
+    static constexpr int kLastPort = 255;
+
     explicit PortMap(const SettingsStore &store);
+
+    // Whether the text, blanks aside, is a whole number a comm port can have.
+    static bool isPortNumber(const QString &text);
 
     QString device(int portNumber) const;
 

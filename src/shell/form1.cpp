@@ -145,7 +145,9 @@ void Form1::Form_Load()
     loadAddressList();
 
     const SettingsStore &settings = m_platform.settings;
-    m_session.setPortSetting(settings.read(kSettings, QStringLiteral("Port"), QStringLiteral("1")));
+    const QString port = settings.read(kSettings, QStringLiteral("Port"), QString());
+    // A value no comm port can have counts as none at all.
+    m_session.setPortSetting(PortMap::isPortNumber(port) ? port : QStringLiteral("1"));
     ui.Combo1->setEditText(m_session.portSetting());
     ui.Combo2->setEditText(
         settings.read(kSettings, QStringLiteral("BAUD"), QStringLiteral("38400")));
@@ -168,10 +170,35 @@ void Form1::loadAddressList()
     m_addressFile.ensureExists();
     m_ui->Command6->setToolTip(QStringLiteral("Adds an address to ") +
                                QDir::toNativeSeparators(m_addressFile.path()));
-    QStringList items = m_addressFile.readLines().value_or(QStringList());
+    AddressLines::Entries entries = m_addressFile.readEntries().value_or(AddressLines::Entries());
     for (const QString &address : kBuiltInAddresses)
-        items.append(address);
-    m_ui->Combo4->addItems(items);
+        entries.lines.append(address);
+    m_ui->Combo4->addItems(entries.lines);
+    if (!entries.skipped.isEmpty()) {
+        // Once the window is up, not before it.
+        QTimer::singleShot(0, this, [this, skipped = entries.skipped] {
+            m_session.guard([this, &skipped] { reportSkippedAddresses(skipped); });
+        });
+    }
+}
+
+void Form1::reportSkippedAddresses(const QList<qsizetype> &lines)
+{
+    constexpr qsizetype kNamed = 10;
+    QStringList numbers;
+    for (const qsizetype line : lines.first(std::min(lines.size(), kNamed)))
+        numbers.append(QString::number(line));
+    QString which = numbers.join(QStringLiteral(", "));
+    if (lines.size() > kNamed)
+        which += QStringLiteral(" and %1 more").arg(lines.size() - kNamed);
+    m_platform.dialogs.messageBox(
+        QStringLiteral("%1 holds lines longer than %2 characters, which cannot be addresses: %3 "
+                       "%4. They are not in the list; the file is unchanged. Shorten or remove "
+                       "them to use them.")
+            .arg(QDir::toNativeSeparators(m_addressFile.path()))
+            .arg(AddressLines::kLongestEntry)
+            .arg(lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"), which),
+        Application::title());
 }
 
 void Form1::Form_Unload(bool &cancel)

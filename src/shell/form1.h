@@ -78,6 +78,7 @@ private:
     void wireModemPage();
     void wireTerminalPage();
     void loadAddressList();
+    void reportSkippedAddresses(const QList<qsizetype> &lines);
 
     void Combo1_Click();
     void Combo4_Click();
