@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and prints their tables: start-up time and memory,
 # CPU while idle and while waiting, end-to-end receive throughput, and the
-# terminal's receive box. Figures are only comparable within one run.
+# terminal's receive box, the time of a miran-cli read. Figures are only
+# comparable within one run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target miran bench-startup bench-bare-window bench-system bench-terminal
+cmake --build "$build" --target miran miran-cli modem-sim bench-startup bench-bare-window bench-system \
+    bench-terminal
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -24,3 +26,6 @@ QT_QPA_PLATFORM=offscreen "$build/bench/bench-system"
 echo
 echo "## Terminal receive box"
 QT_QPA_PLATFORM=offscreen "$build/bench/bench-terminal"
+echo
+echo "## miran-cli read, one run after another"
+"$root/bench/cli/read.sh" "$build/tools/modem-sim/modem-sim" "$build/src/cli/miran-cli"
