@@ -10,14 +10,21 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <random>
 
 namespace {
@@ -54,6 +61,8 @@ private Q_SLOTS:
     void focusLeavingTheAddressListSendsNothing();
     void arrowKeysInTheAddressListWrite();
     void refusedFieldNeverHoldsCommandMode();
+    void signalClosesTheProgramAsTheUserWould_data();
+    void signalClosesTheProgramAsTheUserWould();
     void randomUserActions();
 };
 
@@ -145,6 +154,48 @@ void UnaskedTest::refusedFieldNeverHoldsCommandMode()
     QCOMPARE(packets(recorder.writes), 0);
     QCOMPARE(recorder.writes.constLast(), QByteArray("---"));
     QCOMPARE(window.sim.configuration(), kSimBytes);
+}
+
+void UnaskedTest::signalClosesTheProgramAsTheUserWould_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void UnaskedTest::signalClosesTheProgramAsTheUserWould()
+{
+    QFETCH(int, signalNumber);
+    QTemporaryDir config;
+    QVERIFY(config.isValid());
+    const QString ini = config.filePath(QStringLiteral("MIRAN/MIRAN.ini"));
+    QVERIFY(QDir().mkpath(QFileInfo(ini).path()));
+    QFile settings(ini);
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Settings]\nPort=3\n");
+    settings.close();
+
+    // GIVEN the program itself, started as a user starts it
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    program.setProcessEnvironment(environment);
+    program.start(qEnvironmentVariable("MIRAN_PROGRAM"), {});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    // Its window is up well within this; before, a signal ends it at once.
+    QTest::qWait(1'500);
+
+    // WHEN the signal comes (logging out, kill)
+    QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
+
+    // THEN it closes as through its close box: the settings are written (the
+    // baud rate was not there before), and the exit code names the signal
+    QVERIFY(program.waitForFinished(10'000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 128 + signalNumber);
+    const QSettings written(ini, QSettings::IniFormat);
+    QCOMPARE(written.value(QStringLiteral("Settings/Port")).toString(), QStringLiteral("3"));
+    QCOMPARE(written.value(QStringLiteral("Settings/BAUD")).toString(), QStringLiteral("38400"));
 }
 
 // --- Random user actions ----------------------------------------------------
