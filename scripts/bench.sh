@@ -8,7 +8,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
 cmake --build "$build" --target miran miran-cli modem-sim bench-startup bench-bare-window bench-system \
     bench-terminal
 

@@ -12,7 +12,8 @@ run=(
     qt6-base-dev qt6-serialport-dev
     fonts-liberation fonts-dejavu-core
 )
-case "${1:-test}" in
+mode="${1:-test}"
+case "$mode" in
 run) packages=("${run[@]}") ;;
 test)
     packages=("${run[@]}"
@@ -29,6 +30,11 @@ esac
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "$0: installing packages needs root, and sudo is not installed." >&2
+        echo "Run this as root, or install sudo and give your user the right to use it." >&2
+        exit 1
+    fi
     sudo=sudo
 fi
 
@@ -43,8 +49,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-# The locale test needs a locale that writes decimal commas.
-if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+# The locale test needs a locale that writes decimal commas; only the tests.
+if [ "$mode" = test ] && ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
     $sudo sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen ||
         echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null

@@ -8,12 +8,15 @@ const QString kPortOptions = QStringLiteral(
     "  --comm N             comm port N, mapped to a device as in the window\n"
     "                       (section [Ports] of the settings; unmapped: /dev/ttyS<N-1>)\n");
 
-const QString kExitCodes = QStringLiteral("Exit codes:\n"
-                                          "  0  success\n"
-                                          "  2  usage or a bad value (nothing was sent)\n"
-                                          "  3  the modem did not answer\n"
-                                          "  4  the modem did not take a written value\n"
-                                          "  5  the port cannot be opened\n");
+const QString kExitCodes =
+    QStringLiteral("Exit codes:\n"
+                   "  0  success\n"
+                   "  2  usage or a bad value (nothing was sent)\n"
+                   "  3  the modem did not answer with exactly its 12 configuration bytes\n"
+                   "  4  the modem did not take a written value\n"
+                   "  5  the port cannot be opened\n"
+                   "  128+N  ended by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP);\n"
+                   "         a modem in command mode was sent \"---\" first\n");
 
 QString toolHelp()
 {
