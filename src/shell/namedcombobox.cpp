@@ -18,7 +18,11 @@ NamedComboBox::NamedComboBox(QWidget *parent)
 
 void NamedComboBox::showChoiceInEditPart()
 {
+    // The list's own set-up of an edit part first, then the edit part whose
+    // editing's end can be told apart.
+    setEditable(true);
     auto *edit = new QLineEdit(this);
+    edit->setPalette(palette());
     edit->setReadOnly(true);
     // Slots run in the order they were connected: the flag is up while the
     // list's own handler of the editing's end runs, which is connected by

@@ -4,7 +4,8 @@
 # apt uses, each with only what the command itself installs.
 #
 #   1. root "build": a clean clone; as a normal user with sudo,
-#      `bash scripts/run.sh` without a display; as root, `bash scripts/package.sh`
+#      `bash scripts/run.sh` without a display; as root, `bash scripts/package.sh`;
+#      lintian on the package (where installed): no errors
 #   2. root "install": `apt-get install ./miran_*.deb`; as a new user,
 #      `miran-cli --version`, `miran-cli read` against the simulated modem
 #      built in root 1, the window offscreen for a few seconds (its settings
@@ -113,6 +114,15 @@ cp "$deb" "$work/"
 cp "$work/build/home/newcomer/miran/build/tools/modem-sim/modem-sim" "$work/"
 cleanup
 mounted=()
+done_step
+
+step "1d. lintian on the package: no errors"
+if command -v lintian >/dev/null; then
+    # Every tag, the informational ones too; only an error fails.
+    lintian --info --pedantic --fail-on error "$work/$(basename "$deb")" || fail "lintian"
+else
+    echo "lintian is not installed here: the package was not checked"
+fi
 done_step
 
 # --- 2. Installing ------------------------------------------------------------
