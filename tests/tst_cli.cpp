@@ -1,6 +1,7 @@
 // miran-cli, the real executable, against the simulated modem: what it
 // prints, what it puts on the wire, and how it exits.
 #include "support/modemsim.h"
+#include "support/seeds.h"
 
 #include <QDir>
 #include <QFile>
@@ -562,13 +563,7 @@ void CliTest::runsStraightAfterOneAnother()
 // chooses the seeds; each failure names its seed.
 void CliTest::randomSignalsNeverLeaveCommandMode()
 {
-    QList<quint32> seeds{1, 2, 3, 4};
-    if (qEnvironmentVariableIsSet("MIRAN_SIGNAL_SEEDS")) {
-        seeds.clear();
-        for (const QString &seed :
-             qEnvironmentVariable("MIRAN_SIGNAL_SEEDS").split(' ', Qt::SkipEmptyParts))
-            seeds.append(seed.toUInt());
-    }
+    const QList<quint32> seeds = seedsFromEnvironment("MIRAN_SIGNAL_SEEDS", {1, 2, 3, 4});
     constexpr int kRunsPerSeed = 5;
     constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
     ModemSim sim({QStringLiteral("--config"), kSimConfiguration});

@@ -3,6 +3,7 @@
 // window closing, a refused field, and long runs of random user actions.
 #include "support/controltexts.h"
 #include "support/formfixture.h"
+#include "support/seeds.h"
 #include "support/simwindow.h"
 
 #include "shell/form1.h"
@@ -498,16 +499,6 @@ bool RandomUser::run(int steps)
     return m_failure.isEmpty();
 }
 
-QList<quint32> seedsFromEnvironment(const char *name, const QList<quint32> &fallback)
-{
-    if (!qEnvironmentVariableIsSet(name))
-        return fallback;
-    QList<quint32> seeds;
-    for (const QString &seed :
-         qEnvironmentVariable(name).split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        seeds.append(seed.toUInt());
-    return seeds;
-}
 } // namespace
 
 // Thousands of random clicks, keys, focus moves, list choices and page

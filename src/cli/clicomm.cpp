@@ -1,13 +1,5 @@
 #include "clicomm.h"
 
-CliComm::CliComm(CommControl &port, QObject *parent)
-    : CommControl(parent)
-    , m_port(port)
-{
-    connect(&m_port, &CommControl::OnComm, this, &CommControl::OnComm);
-    connect(&m_port, &CommControl::portLost, this, &CommControl::portLost);
-}
-
 template<typename Step>
 void CliComm::opening(Step step)
 {
@@ -21,37 +13,17 @@ void CliComm::opening(Step step)
 
 void CliComm::setSettings(const QString &settings)
 {
-    opening([&] { m_port.setSettings(settings); });
+    opening([&] { CommRelay::setSettings(settings); });
 }
 
 void CliComm::setCommPort(int portNumber)
 {
-    opening([&] { m_port.setCommPort(portNumber); });
-}
-
-bool CliComm::portOpen() const
-{
-    return m_port.portOpen();
+    opening([&] { CommRelay::setCommPort(portNumber); });
 }
 
 void CliComm::setPortOpen(bool open)
 {
     if (open)
         m_openFailure.reset();
-    opening([&] { m_port.setPortOpen(open); });
-}
-
-void CliComm::setOutput(const QString &text)
-{
-    m_port.setOutput(text);
-}
-
-QString CliComm::input()
-{
-    return m_port.input();
-}
-
-QString CliComm::inputWaiting()
-{
-    return m_port.inputWaiting();
+    opening([&] { CommRelay::setPortOpen(open); });
 }

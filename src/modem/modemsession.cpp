@@ -352,23 +352,23 @@ void ModemSession::CloseComms()
 
 void ModemSession::EnterATMode()
 {
+    sendSequence(kEntry);
+}
+
+void ModemSession::CloseATMode()
+{
+    sendSequence(kExit);
+}
+
+void ModemSession::sendSequence(const QString &sequence)
+{
     if (!m_comm.portOpen() || m_aborted)
         return;
     waitForQuietLine();
     // The wait let events run: the port may be gone, the run given up.
     if (!m_comm.portOpen() || m_aborted)
         return;
-    send(kEntry);
-}
-
-void ModemSession::CloseATMode()
-{
-    if (!m_comm.portOpen() || m_aborted)
-        return;
-    waitForQuietLine();
-    if (!m_comm.portOpen() || m_aborted)
-        return;
-    send(kExit);
+    send(sequence);
 }
 
 void ModemSession::send(const QString &bytes)

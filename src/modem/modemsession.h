@@ -158,6 +158,8 @@ private:
 
     void EnterATMode();
     void CloseATMode();
+    // "+++" or "---", on an open port, once the line is quiet.
+    void sendSequence(const QString &sequence);
     // Every byte to the modem goes out here: it notes when the line will be
     // quiet again.
     void send(const QString &bytes);

@@ -41,6 +41,9 @@ cleanup() {
     done
 }
 trap cleanup EXIT
+# Interrupted, it still unmounts what it mounted.
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # The archive and the apt settings this machine uses, for the new roots too.
 sources=()
@@ -132,8 +135,10 @@ make_root install
 find "$work/install/usr" | sed "s|^$work/install||" | sort >"$work/usr-before"
 cp "$work"/miran_*.deb "$work/install/tmp/"
 cp "$work/modem-sim" "$work/install/usr/local/bin/"
-chroot "$work/install" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y --no-install-recommends ./tmp/"$(basename "$deb")" >"$work/install.log" ||
+# A new root has no package lists yet, as after any fresh install.
+chroot "$work/install" apt-get update >"$work/install.log" &&
+    chroot "$work/install" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends ./tmp/"$(basename "$deb")" >>"$work/install.log" ||
     { cat "$work/install.log"; fail "apt-get install of the package"; }
 chroot "$work/install" dpkg -L miran >"$work/package-files"
 chroot "$work/install" useradd --create-home --shell /bin/bash alice
