@@ -4,8 +4,8 @@
 #include "clihelp.h"
 #include "climodem.h"
 #include "exitcode.h"
-#include "platform/interruptwatcher.h"
 
+#include "platform/interruptwatcher.h"
 #include "platform/portmap.h"
 #include "platform/serialdevices.h"
 #include "platform/settingsstore.h"
@@ -60,9 +60,10 @@ bool noDeviceOpened(const ModemScan::Outcome &outcome)
 }
 } // namespace
 
-CliRunner::CliRunner(QTextStream &out, QTextStream &err)
+CliRunner::CliRunner(QTextStream &out, QTextStream &err, InterruptWatcher &interrupts)
     : m_out(out)
     , m_err(err)
+    , m_interrupts(interrupts)
 {}
 
 int CliRunner::run(const QStringList &arguments)
@@ -104,8 +105,7 @@ int CliRunner::read(const CliRequest &request)
     SettingsStore settings;
     PortMap portMap(settings);
     CliModem modem(portMap, commPortFor(request, portMap), request.baud);
-    InterruptWatcher interrupts;
-    watchInterrupts(interrupts, modem);
+    watchInterrupts(modem);
     const CliModem::Outcome outcome = modem.read();
     report(outcome.messages);
     if (outcome.config)
@@ -129,8 +129,7 @@ int CliRunner::write(const CliRequest &request)
     SettingsStore settings;
     PortMap portMap(settings);
     CliModem modem(portMap, commPortFor(request, portMap), request.baud);
-    InterruptWatcher interrupts;
-    watchInterrupts(interrupts, modem);
+    watchInterrupts(modem);
     const CliModem::Outcome current = modem.read();
     report(current.messages);
     if (current.exitCode != ExitCode::Success)
@@ -189,8 +188,7 @@ int CliRunner::find(const CliRequest &request)
         devices = QStringList{portMap.device(commPort)};
 
     CliModem modem(portMap, commPort, request.baud);
-    InterruptWatcher interrupts;
-    watchInterrupts(interrupts, modem);
+    watchInterrupts(modem);
     const QStringList rates =
         ModemScan::rateOrder(ModemSession::baudRates(), QString::number(CliRequest::kDefaultBaud));
     const ModemScan::Outcome outcome =
@@ -240,9 +238,12 @@ std::optional<ModemConfig> CliRunner::loadFrom(const QString &file, QString &err
     return ModemConfig::fromJson(content, error);
 }
 
-void CliRunner::watchInterrupts(InterruptWatcher &interrupts, CliModem &modem)
+void CliRunner::watchInterrupts(CliModem &modem)
 {
-    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &modem,
+    // A signal that came before the modem existed stops it before it sends.
+    if (m_interrupts.received() != 0)
+        modem.interrupt(m_interrupts.received());
+    QObject::connect(&m_interrupts, &InterruptWatcher::interrupted, &modem,
                      [&modem](int signalNumber) { modem.interrupt(signalNumber); });
 }
 

@@ -13,11 +13,12 @@ class InterruptWatcher;
 class PortMap;
 
 // Runs one command line: results to out, progress and errors to err, and the
-// exit code back.
+// exit code back. The signals that end a run reach the modem through the
+// watcher, which lives for the whole run.
 class CliRunner
 {
 public:
-    CliRunner(QTextStream &out, QTextStream &err);
+    CliRunner(QTextStream &out, QTextStream &err, InterruptWatcher &interrupts);
 
     int run(const QStringList &arguments);
 
@@ -32,12 +33,12 @@ private:
     // device path was given.
     static int commPortFor(const CliRequest &request, PortMap &portMap);
     std::optional<ModemConfig> loadFrom(const QString &file, QString &error) const;
-    // Ctrl-C and SIGTERM reach the modem while the watcher lives; before and
-    // after, they act as usual.
-    static void watchInterrupts(InterruptWatcher &interrupts, CliModem &modem);
+    // A signal, also one that came earlier, aborts the modem's session.
+    void watchInterrupts(CliModem &modem);
     void report(const QStringList &messages);
     void print(const ModemConfig &config, bool json);
 
     QTextStream &m_out;
     QTextStream &m_err;
+    InterruptWatcher &m_interrupts;
 };

@@ -3,6 +3,7 @@
 #include "clirunner.h"
 
 #include "platform/application.h"
+#include "platform/interruptwatcher.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,9 +15,12 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("MIRAN"));
     QCoreApplication::setApplicationName(QStringLiteral("miran-cli"));
+    // First, so that a signal at any moment of the run is seen: one before
+    // the port opens ends the run without sending anything.
+    InterruptWatcher interrupts;
     QTextStream out(stdout);
     QTextStream err(stderr);
-    CliRunner runner(out, err);
+    CliRunner runner(out, err, interrupts);
     const int code = runner.run(QCoreApplication::arguments().mid(1));
     out.flush();
     err.flush();

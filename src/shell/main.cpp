@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 void showCentred(QWidget &window)
@@ -30,6 +31,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MIRAN"));
     QApplication::setOrganizationName(QStringLiteral("MIRAN"));
+    // Early, so that no signal of the run is missed.
+    InterruptWatcher interrupts;
     Toolkit::prepare();
 
     PlatformObjects platform;
@@ -38,12 +41,14 @@ int main(int argc, char *argv[])
     dialogs.setParent(&form);
     // A signal (logging out, kill) ends the program as closing the window
     // does, and a modem in command mode is taken out of it first.
-    InterruptWatcher interrupts;
-    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &form, [&form] {
+    const auto endRun = [&form] {
         form.session().abort();
         form.close();
-    });
+    };
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &form, endRun);
     showCentred(form);
+    if (interrupts.received() != 0)
+        QTimer::singleShot(0, &form, endRun);
     const int code = QApplication::exec();
     return interrupts.received() != 0 ? 128 + interrupts.received() : code;
 }
