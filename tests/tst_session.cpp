@@ -151,6 +151,7 @@ private Q_SLOTS:
     void abortLeavesCommandModeOnce();
     void replyLengthCountsTheWholeReply_data();
     void replyLengthCountsTheWholeReply();
+    void typingKeepsClearOfCommandSequences();
 };
 
 void SessionTest::startLeavesQuestionMarks()
@@ -970,6 +971,37 @@ void SessionTest::replyLengthCountsTheWholeReply()
 
     QCOMPARE(bench.session.replyLength(), length);
     QCOMPARE(bench.view.bytesReceived, QString::number(length % RxRing::kSlots));
+}
+
+void SessionTest::typingKeepsClearOfCommandSequences()
+{
+    Bench bench;
+    bench.connect();
+    // GIVEN keys typed 10 ms after a read-back's "+++", and while its "---"
+    // waits for the quiet line
+    bench.comm.onWrite = [&bench, record = bench.comm.onWrite](const QByteArray &bytes) {
+        record(bytes);
+        if (bytes == "+++" && bench.wire.size() == 1)
+            bench.loop.at(10ms, [&bench] { bench.session.Text14_KeyPress('a'); });
+        if (bytes == "a")
+            bench.loop.at(50ms, [&bench] { bench.session.Text14_KeyPress('b'); });
+    };
+    QVERIFY(bench.session.Command3_Click());
+    bench.loop.runUntilIdle();
+    // WHEN the next read-back comes later
+    bench.loop.advance(200ms);
+    QVERIFY(bench.session.Command3_Click());
+    bench.loop.runUntilIdle();
+
+    // THEN each key waits for the quiet time after a sequence, and each
+    // sequence for the quiet time after a key: the modem hears every
+    // sequence on its own, and the keys in the order typed
+    QCOMPARE(bench.chunks(), (QList<QByteArray>{"+++", "a", "---", "b", "+++", "---"}));
+    for (const int i : {0, 1, 3}) {
+        const qint64 gap = bench.wire.at(i + 1).atMs - bench.wire.at(i).atMs;
+        QVERIFY2(gap > 100, qPrintable(QStringLiteral("gap %1: %2 ms").arg(i).arg(gap)));
+    }
+    QCOMPARE(bench.view.fieldLine(), kModemFields);
 }
 
 QTEST_GUILESS_MAIN(SessionTest)

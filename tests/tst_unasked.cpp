@@ -220,6 +220,8 @@ public:
     bool run(int steps);
     QString failure() const { return m_failure; }
     int packets() const { return m_packets; }
+    // The user's "+++" was the last command sequence sent.
+    bool enteredByUser() const { return m_enteredByUser; }
     int permits() const { return m_permits; }
 
 private:
@@ -494,6 +496,8 @@ bool RandomUser::run(int steps)
     }
     // What the actions still waiting do, and whether it is all over then.
     QTest::qWait(1'000);
+    if (!QTest::qWaitFor([this] { return !form().session().exchangeRunning(); }, 10'000))
+        fail(QStringLiteral("an exchange never ended"));
     check();
     recorder().onWrite = nullptr;
     return m_failure.isEmpty();
@@ -526,9 +530,16 @@ void UnaskedTest::randomUserActions()
         const auto lastMode =
             std::find_if(log.crbegin(), log.crend(),
                          [](const ModemSim::Entry &entry) { return entry.event == "MODE"; });
-        const bool userEntered = window.fixture.form().session().inCommandMode();
-        QVERIFY2(lastMode == log.crend() || lastMode->detail == "data" || userEntered,
-                 qPrintable(QStringLiteral("seed %1: the modem is in command mode").arg(seed)));
+        const bool userEntered = user.enteredByUser();
+        QStringList lastEvents;
+        for (const ModemSim::Entry &entry : log.mid(std::max<qsizetype>(0, log.size() - 12)))
+            lastEvents.append(QString::number(entry.seconds) + ' ' + entry.event + ' ' +
+                              entry.detail);
+        QVERIFY2(
+            lastMode == log.crend() || lastMode->detail == "data" || userEntered,
+            qPrintable(
+                QStringLiteral("seed %1: the modem is in command mode; its log ends: ").arg(seed) +
+                lastEvents.join(QStringLiteral("; "))));
     }
 }
 

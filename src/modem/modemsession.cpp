@@ -15,6 +15,7 @@
 #include "terminal/addressentry.h"
 
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 
 using Button = ModemView::Button;
 
@@ -68,6 +69,13 @@ ModemSession::ModemSession(const Platform &platform, ModemView &view, QObject *p
         guard([this, &description] { portLost(description); });
     });
     m_timer1.setTimeoutHandler([this] { guard([this] { Timer1_Timer(); }); });
+    m_typingTimer.setSingleShot(true);
+    connect(&m_typingTimer, &QTimer::timeout, this, [this] {
+        guard([this] {
+            sendTypingIfFree();
+            scheduleTyping();
+        });
+    });
     // Timer1 starts out running: the first quiet time decodes the empty
     // buffer, which shows "??" in every field.
     m_timer1.start(kQuietTime);
@@ -123,6 +131,7 @@ void ModemSession::abort()
         // The device went away: no modem is left to take out of command mode.
     }
     m_commandMode = false;
+    m_typed.clear();
     try {
         if (m_comm.portOpen())
             m_comm.setPortOpen(false);
@@ -204,8 +213,12 @@ bool ModemSession::Combo4_Click(const QString &address)
 void ModemSession::Text14_KeyPress(int keyAscii)
 {
     // A character beyond one byte is shown in the box but cannot be sent.
-    if (m_comm.portOpen() && !m_aborted && keyAscii > 0 && keyAscii <= kLargestByte)
-        send(QString(QChar(static_cast<char16_t>(keyAscii))));
+    if (!m_comm.portOpen() || m_aborted || keyAscii <= 0 || keyAscii > kLargestByte)
+        return;
+    // After whatever still waits, and only once no sequence needs the line.
+    m_typed += QChar(static_cast<char16_t>(keyAscii));
+    sendTypingIfFree();
+    scheduleTyping();
 }
 
 // --- Receive side -----------------------------------------------------------
@@ -254,6 +267,7 @@ void ModemSession::Timer1_Timer()
 void ModemSession::portLost(const QString &description)
 {
     m_commandMode = false;
+    m_typed.clear();
     m_view->setConnectCaption(QStringLiteral("Connect"));
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
     m_lossStatus = {FailureStatus::lost(), QStringLiteral("Error!! ") + description};
@@ -344,6 +358,7 @@ void ModemSession::CloseComms()
         m_view->setConnectCaption(QStringLiteral("Connect"));
     }
     m_commandMode = false;
+    m_typed.clear();
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
     m_view->setStatusText(QStringLiteral("Disconnected"));
 }
@@ -364,11 +379,15 @@ void ModemSession::sendSequence(const QString &sequence)
 {
     if (!m_comm.portOpen() || m_aborted)
         return;
+    // From now on typing waits for the sequence.
+    const QScopedValueRollback<bool> due(m_sequenceDue, true);
     waitForQuietLine();
     // The wait let events run: the port may be gone, the run given up.
     if (!m_comm.portOpen() || m_aborted)
         return;
     send(sequence);
+    m_typingHeldUntil = m_lineFreeAt + std::chrono::duration<double>(kQuietTime).count();
+    scheduleTyping();
 }
 
 void ModemSession::send(const QString &bytes)
@@ -388,12 +407,40 @@ void ModemSession::send(const QString &bytes)
 void ModemSession::waitForQuietLine()
 {
     const double quiet = std::chrono::duration<double>(kQuietTime).count();
-    // Typing during the wait moves the end on; a port that closes ends it.
+    // What was typed before goes first, where it may.
+    sendTypingIfFree();
+    // Typing sent during the wait moves the end on; a port that closes ends it.
     for (double now = m_clock.seconds(); m_comm.portOpen() && !(now > m_lineFreeAt + quiet);
-         now = m_clock.seconds()) {
-        const std::chrono::duration<double> remaining(m_lineFreeAt + quiet - now);
-        m_pump.processEvents(std::chrono::ceil<std::chrono::milliseconds>(remaining));
+         now = m_clock.seconds())
+        pump(std::chrono::duration<double>(m_lineFreeAt + quiet - now));
+}
+
+void ModemSession::sendTypingIfFree()
+{
+    if (m_typed.isEmpty() || m_sequenceDue || !(m_clock.seconds() > m_typingHeldUntil))
+        return;
+    // One write a key, as when typed.
+    const QString typed = std::exchange(m_typed, QString());
+    for (const QChar character : typed) {
+        if (m_comm.portOpen() && !m_aborted)
+            send(QString(character));
     }
+}
+
+void ModemSession::scheduleTyping()
+{
+    // A sequence that is due schedules what waits once it has gone.
+    if (m_typed.isEmpty() || m_sequenceDue)
+        return;
+    const std::chrono::duration<double> held(m_typingHeldUntil - m_clock.seconds());
+    m_typingTimer.start(
+        std::max(std::chrono::ceil<std::chrono::milliseconds>(held), std::chrono::milliseconds(1)));
+}
+
+void ModemSession::pump(std::chrono::duration<double> remaining)
+{
+    m_pump.processEvents(std::chrono::ceil<std::chrono::milliseconds>(remaining));
+    sendTypingIfFree();
 }
 
 void ModemSession::DelaySeconds(std::chrono::duration<double> interval)
@@ -401,10 +448,8 @@ void ModemSession::DelaySeconds(std::chrono::duration<double> interval)
     // Lets events run and sleeps between them; ends only once the clock reads
     // strictly more than the start plus the interval.
     const double end = m_clock.seconds() + interval.count();
-    for (double now = m_clock.seconds(); !(now > end) && !m_aborted; now = m_clock.seconds()) {
-        const std::chrono::duration<double> remaining(end - now);
-        m_pump.processEvents(std::chrono::ceil<std::chrono::milliseconds>(remaining));
-    }
+    for (double now = m_clock.seconds(); !(now > end) && !m_aborted; now = m_clock.seconds())
+        pump(std::chrono::duration<double>(end - now));
 }
 
 void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*sequence)())
@@ -568,6 +613,7 @@ std::optional<qint64> ModemSession::probe(ModemView &scratch)
     const auto restore = qScopeGuard([this, own, readPending, noReply] {
         if (m_comm.portOpen())
             m_comm.setPortOpen(false);
+        m_typed.clear();
         m_timer1.stop();
         RxBuffer.resetCount();
         ReadPending = readPending;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -31,7 +32,9 @@ class Timer;
 // It guards the line: "+++" and "---" go out only once the line has been
 // quiet from our side for the quiet time (and for the quiet time after the
 // port opened, since the previous user of the line may have just sent), so
-// the modem takes each as a sequence of its own. A modem left in command mode
+// the modem takes each as a sequence of its own. Typed characters keep clear
+// of them too: from the moment a sequence is due until its quiet time has
+// passed they wait, in order, and go out then. A modem left in command mode
 // is taken out of it by abort().
 class ModemSession final : public QObject
 {
@@ -80,7 +83,8 @@ public:
     bool Command4_Click();
     // A destination address chosen: written into the modem at once, echo off.
     bool Combo4_Click(const QString &address);
-    // One typed character, sent while the port is open; never refused.
+    // One typed character, sent while the port is open; never refused, but
+    // held back while a command sequence needs the line to itself.
     void Text14_KeyPress(int keyAscii);
 
     // One try of a modem scan, an exchange of its own: opens the port in
@@ -166,6 +170,12 @@ private:
     // Lets events run until the line has been quiet from our side for the
     // quiet time.
     void waitForQuietLine();
+    // Typed characters that wait are sent once no command sequence needs the
+    // line: now if that is now, else when the timer says so.
+    void sendTypingIfFree();
+    void scheduleTyping();
+    // Lets events run once, and sends typed characters the moment they may go.
+    void pump(std::chrono::duration<double> remaining);
     void sendFromButton(const QString &progress, void (ModemSession::*sequence)());
 
     void readBack();
@@ -230,6 +240,12 @@ private:
     // will have left the line.
     double m_lineRate = kFallbackLineRate;
     double m_lineFreeAt = 0;
+    // Typed characters not yet sent, and until when a sequence just sent
+    // keeps them back; a sequence is due (waiting for its quiet line).
+    QString m_typed;
+    double m_typingHeldUntil = 0;
+    bool m_sequenceDue = false;
+    QTimer m_typingTimer;
     qint64 m_receivedAtRequest = 0;
     qint64 m_replyLength = 0;
 };
