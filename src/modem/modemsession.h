@@ -142,8 +142,8 @@ private:
     // Marks an exchange as running for as long as it lives.
     class ExchangeScope;
 
-    // Characters a second when the rate is not known; bits a character on an
-    // 8N1 line.
+    // The line rate in bits a second when none is known, and the bits of one
+    // character on an 8N1 line (start, eight data, stop).
     static constexpr double kFallbackLineRate = 9600;
     static constexpr double kBitsPerCharacter = 10;
 
