@@ -7,9 +7,13 @@
 #include "support/scriptedloop.h"
 
 #include "modem/failurestatus.h"
+#include "modem/modemscan.h"
 #include "modem/modemsession.h"
+#include "platform/portmap.h"
+#include "platform/settingsstore.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -123,6 +127,7 @@ private Q_SLOTS:
     void lossDuringAnExchangeStaysShown_data();
     void lossDuringAnExchangeStaysShown();
     void earlierLossLeavesLaterReadBackAlone();
+    void scanLeavesADeviceLostDuringItsTry();
 
     void readBack_data();
     void readBack();
@@ -492,6 +497,34 @@ void SessionTest::earlierLossLeavesLaterReadBackAlone()
     QVERIFY(bench.comm.portOpen());
     QCOMPARE(bench.view.status, kNoResponse);
     QCOMPARE(bench.view.whole, kNoResponse);
+}
+
+void SessionTest::scanLeavesADeviceLostDuringItsTry()
+{
+    // GIVEN a device that is pulled out as the first try's "+++" goes out
+    Bench bench;
+    int entries = 0;
+    bench.comm.onWrite = [&bench, &entries](const QByteArray &bytes) {
+        if (bytes == "+++" && ++entries == 1)
+            bench.comm.unplug();
+    };
+    const QTemporaryDir folder;
+    SettingsStore settings(folder.filePath(QStringLiteral("scan.ini")));
+    PortMap portMap(settings);
+    ModemScan scan(bench.session, portMap);
+
+    // WHEN a scan tries it at three rates
+    const ModemScan::Outcome outcome =
+        scan.run({QStringLiteral("/dev/fake")},
+                 {QStringLiteral("38400"), QStringLiteral("9600"), QStringLiteral("19200")});
+
+    // THEN the loss is the device's outcome and its other rates are not tried
+    QCOMPARE(outcome.result, ModemScan::Outcome::Result::NothingAnswered);
+    QCOMPARE(outcome.tried.size(), 1);
+    QCOMPARE(outcome.tried.first().failure,
+             QStringLiteral("The connection to /dev/fake was lost."));
+    QVERIFY(outcome.tried.first().rates.isEmpty());
+    QCOMPARE(entries, 1);
 }
 
 // --- Read-back --------------------------------------------------------------

@@ -15,7 +15,10 @@ CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *par
     m_timer.stop();
     m_session.setPortSetting(QString::number(commPort));
     connect(&m_comm, &CommControl::portLost, this,
-            [this](const QString &description) { m_lostDescription = description; });
+            [this](const QString &description) {
+                m_lostDescription =
+                    description + QStringLiteral(" Plug the modem in and run the command again.");
+            });
 }
 
 std::optional<CliModem::Outcome> CliModem::exchangeFailed()

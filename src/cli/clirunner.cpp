@@ -183,7 +183,9 @@ int CliRunner::find(const CliRequest &request)
             return ExitCode::PortFailed;
         }
     }
-    const int commPort = commPortFor(request, portMap);
+    // With no port given, each USB device found is tried under the number a
+    // --device path would take.
+    const int commPort = request.hasPort() ? commPortFor(request, portMap) : kDevicePort;
     if (request.hasPort())
         devices = QStringList{portMap.device(commPort)};
 

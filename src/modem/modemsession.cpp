@@ -270,7 +270,10 @@ void ModemSession::portLost(const QString &description)
     m_typed.clear();
     m_view->setConnectCaption(QStringLiteral("Connect"));
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
-    m_lossStatus = {FailureStatus::lost(), QStringLiteral("Error!! ") + description};
+    m_lossStatus = {FailureStatus::lost(), QStringLiteral("Error!! ") + description +
+                                               QStringLiteral(" Plug the modem in and press "
+                                                              "Connect.")};
+    m_lossDescription = description;
     ++m_losses;
     showLoss();
 }
@@ -609,6 +612,7 @@ std::optional<qint64> ModemSession::probe(ModemView &scratch)
     const bool readPending = ReadPending;
     const bool noReply = NoReply;
     const qint64 before = m_received;
+    const int losses = m_losses;
     // The window sees nothing of the try, and no decode it did not ask for.
     const auto restore = qScopeGuard([this, own, readPending, noReply] {
         if (m_comm.portOpen())
@@ -628,6 +632,9 @@ std::optional<qint64> ModemSession::probe(ModemView &scratch)
     readBack();
     if (m_received > before)
         waitForReplyEnd(ended);
+    // A device pulled out during the try is no place to try the next rate.
+    if (m_losses != losses)
+        throw Failure(FailureNumber::DeviceLost, m_lossDescription);
     // "---" stands apart from the next try's "+++" on the line.
     DelaySeconds(kProbeSettle);
     return m_received - before;

@@ -92,8 +92,9 @@ public:
     // reply's quiet time when something answered (at most kProbeReplyLimit),
     // and closes the port. Everything it shows goes to scratch, not to the
     // session's view; the pending decode is as it was afterwards. A failed
-    // open throws its Failure. Returns the characters received, or nullopt
-    // when refused because an exchange runs.
+    // open throws its Failure, and a port lost during the try throws one
+    // with the loss's description. Returns the characters received, or
+    // nullopt when refused because an exchange runs.
     std::optional<qint64> probe(ModemView &scratch);
 
     bool exchangeRunning() const { return m_exchangeDepth > 0; }
@@ -230,6 +231,8 @@ private:
     int m_lossesAtExchangeStart = 0;
     // The last loss's short status and whole text.
     std::pair<QString, QString> m_lossStatus;
+    // What the serial component said when the port was last lost.
+    QString m_lossDescription;
     // Why the last open failed, short and whole; empty after an open that
     // worked. The read-back after a failed open leaves it as the status.
     std::pair<QString, QString> m_openFailure;

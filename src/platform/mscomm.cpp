@@ -256,16 +256,14 @@ void MSComm::errorOccurred(QSerialPort::SerialPortError error)
     if (!m_port.isOpen() || !isFatalWhileOpen(error))
         return;
     const QString path = m_openPath;
-    // A hung-up line reads as end of file, which QSerialPort reports as a read
-    // error carrying whatever errno an earlier call left behind ("Inappropriate
-    // ioctl for device"). When the device is gone, say that instead.
-    const QString reason =
-        QFileInfo::exists(path) ? m_port.errorString() : QStringLiteral("the device was removed");
+    // A tty fails for good while open only when its line hung up or its
+    // device went away. The errno Qt reports then is often one an earlier
+    // call left behind, and the node may linger while the driver lets go of
+    // it, so neither decides the reason: it is the same every time.
     m_port.close();
     // Kept for the writes that a running exchange still attempts, so their
-    // failure says why the port closed.
-    m_lostDescription = QStringLiteral("The connection to %1 was lost (%2). Plug the modem in "
-                                       "and press Connect.")
-                            .arg(path, reason);
+    // failure says why the port closed. What to do next is the front end's.
+    m_lostDescription =
+        QStringLiteral("The connection to %1 was lost (the device was removed).").arg(path);
     Q_EMIT portLost(m_lostDescription);
 }
