@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs; packages already present are not
 # asked for again. The tests also get the de_DE.UTF-8 locale they use.
-# Usage: scripts/install-deps.sh [run|test|package]
+# Usage: scripts/install-deps.sh [run|test|package|vm]
 #   run      building and running the program
 #   test     that, plus the test suite, benchmarks and headless display (default)
 #   package  that of run, plus building the Debian package
+#   vm       that of test, plus the test machine with a USB serial adapter
+#            (tests/vm: QEMU, udev, and what prepare.sh builds its boot files with)
 set -euo pipefail
 
 run=(
@@ -12,18 +14,18 @@ run=(
     qt6-base-dev qt6-serialport-dev
     fonts-liberation fonts-dejavu-core
 )
+test=("${run[@]}"
+    pkg-config libgtest-dev libxcb1-dev
+    xvfb xauth locales
+    desktop-file-utils appstream)
 mode="${1:-test}"
 case "$mode" in
 run) packages=("${run[@]}") ;;
-test)
-    packages=("${run[@]}"
-        pkg-config libgtest-dev libxcb1-dev
-        xvfb xauth locales
-        desktop-file-utils appstream)
-    ;;
+test) packages=("${test[@]}") ;;
 package) packages=("${run[@]}" dpkg-dev file) ;;
+vm) packages=("${test[@]}" qemu-system-x86 udev busybox-static cpio xz-utils) ;;
 *)
-    echo "usage: $0 [run|test|package]" >&2
+    echo "usage: $0 [run|test|package|vm]" >&2
     exit 2
     ;;
 esac
@@ -50,7 +52,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The locale test needs a locale that writes decimal commas; only the tests.
-if [ "$mode" = test ] && ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+if { [ "$mode" = test ] || [ "$mode" = vm ]; } && ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
     $sudo sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen ||
         echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null

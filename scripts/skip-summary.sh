@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Lists every skipped test case of the last CTest run in a build folder, with
 # its reason, and fails when a reason is not in tests/allowed-skips.txt (one
-# reason per line; blank lines and lines starting with # are ignored).
-# Usage: scripts/skip-summary.sh <build folder> [title]
+# reason per line; blank lines and lines starting with # are ignored), or in
+# the file given instead (/dev/null: no skip at all).
+# Usage: scripts/skip-summary.sh <build folder> [title] [allowed reasons file]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$1"
 title="${2:-$build}"
 log="$build/Testing/Temporary/LastTest.log"
-allowed="$root/tests/allowed-skips.txt"
+allowed="${3:-$root/tests/allowed-skips.txt}"
 
 [ -f "$log" ] || { echo "skip summary ($title): no test log at $log" >&2; exit 1; }
 # Qt Test: "SKIP   : Class::function(row) reason"; GoogleTest: "[  SKIPPED ] Suite.Test".

@@ -9,7 +9,8 @@
 # Each command ends with "@@ done ID EXIT REAL USER SYSTEM" (seconds).
 # Usage: guest-runner.sh RESULTS
 results="$1"
-export HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/runtime XDG_CONFIG_HOME=/tmp/home/.config
+# The host's root is read-only here; /run is the machine's own.
+export TMPDIR=/run/tmp HOME=/run/home XDG_RUNTIME_DIR=/run/runtime XDG_CONFIG_HOME=/run/home/.config
 export QT_QPA_PLATFORM=offscreen QT_QPA_PLATFORMTHEME= LANG=C.UTF-8
 # udev's tools refuse to act in a chroot unless told it is meant.
 export SYSTEMD_IGNORE_CHROOT=1

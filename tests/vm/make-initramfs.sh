@@ -7,6 +7,7 @@
 #   Debian kernel package will do; see fetch-kernel.sh).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
+[ $# -eq 2 ] || { echo "usage: $0 KERNEL_ROOT OUTPUT" >&2; exit 2; }
 kernel_root="$1"
 output="$2"
 
