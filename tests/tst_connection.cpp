@@ -207,8 +207,10 @@ void ConnectionTest::lostDeviceShowsClosedState()
     QVERIFY(!form.ui().Command2->isEnabled());
     QVERIFY(!form.ui().Command3->isEnabled());
     QVERIFY(form.ui().statusText().startsWith("Error!! Modem unplugged"));
-    QCOMPARE(form.ui().StatusPanel1->toolTip(),
-             QStringLiteral("Error!! The connection to /dev/fake was lost."));
+    QCOMPARE(
+        form.ui().StatusPanel1->toolTip(),
+        QStringLiteral(
+            "Error!! The connection to /dev/fake was lost. Plug the modem in and press Connect."));
     QVERIFY(fixture.dialogs.messages.isEmpty());
 
     // Connecting again works as before.

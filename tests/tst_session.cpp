@@ -26,7 +26,8 @@ const QStringList kLoadTexts = {"7F", "7F", "7F",  "7F", "7F", "7F",
                                 "7F", "7F", "107", "0",  "30", "30"};
 const QString kNoResponse = QStringLiteral("No Response from Modem. Check Comms Port & Baud rate");
 const QString kUnanswered = QStringLiteral("?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ??");
-const QString kFakeLoss = QStringLiteral("Error!! The connection to /dev/fake was lost.");
+const QString kFakeLoss = QStringLiteral(
+    "Error!! The connection to /dev/fake was lost. Plug the modem in and press Connect.");
 
 QByteArray numbered(int count, char first = 1)
 {

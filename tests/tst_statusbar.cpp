@@ -83,10 +83,12 @@ void StatusBarTest::toolTipHoldsTheWholeText_data()
     QTest::newRow("connected") << "connect"
                                << "Request Complete"
                                << "Request Complete";
-    QTest::newRow("unplugged") << "unplug" << FailureStatus::lost()
-                               << "Error!! The connection to /dev/fake was lost.";
-    QTest::newRow("unplugged during Refresh") << "unplug in Refresh" << FailureStatus::lost()
-                                              << "Error!! The connection to /dev/fake was lost.";
+    QTest::newRow("unplugged")
+        << "unplug" << FailureStatus::lost()
+        << "Error!! The connection to /dev/fake was lost. Plug the modem in and press Connect.";
+    QTest::newRow("unplugged during Refresh")
+        << "unplug in Refresh" << FailureStatus::lost()
+        << "Error!! The connection to /dev/fake was lost. Plug the modem in and press Connect.";
 }
 
 void StatusBarTest::toolTipHoldsTheWholeText()
