@@ -14,7 +14,7 @@ const QString kExitCodes =
                    "  2  usage or a bad value (nothing was sent)\n"
                    "  3  the modem did not answer with exactly its 12 configuration bytes\n"
                    "  4  the modem did not take a written value\n"
-                   "  5  the port cannot be opened\n"
+                   "  5  the port cannot be opened, or was lost during the run\n"
                    "  128+N  ended by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP);\n"
                    "         a modem in command mode was sent \"---\" first\n");
 

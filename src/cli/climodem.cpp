@@ -14,11 +14,10 @@ CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *par
     // start so, and that pass must not take the first reply's decoding.
     m_timer.stop();
     m_session.setPortSetting(QString::number(commPort));
-    connect(&m_comm, &CommControl::portLost, this,
-            [this](const QString &description) {
-                m_lostDescription =
-                    description + QStringLiteral(" Plug the modem in and run the command again.");
-            });
+    connect(&m_comm, &CommControl::portLost, this, [this](const QString &description) {
+        m_lostDescription =
+            description + QStringLiteral(" Plug the modem in and run the command again.");
+    });
 }
 
 std::optional<CliModem::Outcome> CliModem::exchangeFailed()
