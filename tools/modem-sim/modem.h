@@ -51,7 +51,8 @@ public:
     // Queues bytes for the program, as if they had come in over the radio. False if unplugged.
     bool transmit(Bytes bytes, TimePoint now);
 
-    // Writes what is due until the device stops taking bytes. False on a device error.
+    // Writes at most one window of what is due, as much as the device takes. False on a
+    // device error.
     bool flush();
 
     const Config &config() const { return logic_.config(); }
