@@ -601,16 +601,15 @@ void CliTest::randomSignalsNeverLeaveCommandMode()
             // Let the last burst reach the modem and end.
             QTest::qWait(200);
             const QList<ModemSim::Entry> log = sim.log().mid(logStart);
-            // Only a signal before the program could take it may end it
-            // otherwise, and then it had sent nothing.
-            if (process.exitStatus() == QProcess::CrashExit) {
-                QVERIFY2(sim.rxBursts(logStart).isEmpty(),
-                         qPrintable(context + QStringLiteral(": killed after it had sent")));
-                continue;
+            // A signal's own action can end the program only before it
+            // watches for signals (nothing sent yet) or once the run is over
+            // and it is exiting (slow under the sanitizers): the modem checks
+            // below hold either way.
+            if (process.exitStatus() == QProcess::NormalExit) {
+                const int code = process.exitCode();
+                QVERIFY2(code == 0 || code == 128 + signalNumber,
+                         qPrintable(context + QStringLiteral(", exit %1").arg(code)));
             }
-            const int code = process.exitCode();
-            QVERIFY2(code == 0 || code == 128 + signalNumber,
-                     qPrintable(context + QStringLiteral(", exit %1").arg(code)));
             QString lastMode;
             for (const ModemSim::Entry &entry : log) {
                 if (entry.event == QLatin1String("MODE"))
