@@ -20,6 +20,7 @@ const QList<OptionRule> &optionRules()
 {
     static const QList<OptionRule> rules{
         {QStringLiteral("--device"), true, {Command::Read, Command::Write, Command::Find}},
+        {QStringLiteral("--devices"), true, {Command::Read, Command::Write, Command::Find}},
         {QStringLiteral("--comm"), true, {Command::Read, Command::Write, Command::Find}},
         {QStringLiteral("--baud"), true, {Command::Read, Command::Write}},
         {QStringLiteral("--json"), false, {Command::Ports, Command::Read, Command::Find}},
@@ -51,6 +52,10 @@ std::optional<Command> commandOf(const QString &word)
     }
     return std::nullopt;
 }
+
+// The one option that may be given more than once: each names one more device.
+const QString kDevice = QStringLiteral("--device");
+const QString kDevices = QStringLiteral("--devices");
 
 bool isHelp(const QString &argument)
 {
@@ -131,7 +136,7 @@ CliArguments::Result CliArguments::parse(const QStringList &arguments)
                                : QStringLiteral("unexpected argument \"%1\".").arg(option);
             return result;
         }
-        if (seen.contains(option)) {
+        if (seen.contains(option) && option != kDevice) {
             result.error = QStringLiteral("%1 is given twice.").arg(option);
             return result;
         }
@@ -151,9 +156,13 @@ CliArguments::Result CliArguments::parse(const QStringList &arguments)
             return result;
     }
 
-    if (seen.contains(QStringLiteral("--device")) && seen.contains(QStringLiteral("--comm"))) {
-        result.error = QStringLiteral("give either --device or --comm, not both.");
-    } else if ((*command == Command::Read || *command == Command::Write) && !request.hasPort()) {
+    // One device alone runs as it always has; more, or a list, run in parallel.
+    if (request.devices.size() == 1 && request.devicesFile.isEmpty())
+        request.device = request.devices.takeFirst();
+    result.error = conflicts(request, seen);
+    if (!result.error.isEmpty())
+        return result;
+    if ((*command == Command::Read || *command == Command::Write) && !request.hasPort()) {
         result.error = QStringLiteral("%1 needs the port: --device PATH or --comm N.").arg(first);
     } else if (*command == Command::Write && !request.hasEdits() && request.fromFile.isEmpty()) {
         result.error = QStringLiteral("write needs a value to write: --destination, --module, "
@@ -165,10 +174,15 @@ CliArguments::Result CliArguments::parse(const QStringList &arguments)
 QString CliArguments::applyOption(CliRequest &request, const QString &option, const QString &value)
 {
     using Field = ModemConfig::Field;
-    if (option == QLatin1String("--device")) {
+    if (option == kDevice) {
         if (value.isEmpty())
             return QStringLiteral("--device needs the path of a serial device.");
-        request.device = value;
+        request.devices.append(value);
+    } else if (option == kDevices) {
+        if (value.isEmpty())
+            return QStringLiteral("--devices needs a file that lists devices, one a line, or - "
+                                  "for standard input.");
+        request.devicesFile = value;
     } else if (option == QLatin1String("--comm")) {
         const std::optional<int> comm = StrictValue::comm(value);
         if (!comm)
@@ -193,6 +207,41 @@ QString CliArguments::applyOption(CliRequest &request, const QString &option, co
         }
     }
     return {};
+}
+
+QString CliArguments::conflicts(const CliRequest &request, const QSet<QString> &seen)
+{
+    const QString comm = QStringLiteral("--comm");
+    if (seen.contains(kDevice) && seen.contains(comm))
+        return QStringLiteral("give either --device or --comm, not both.");
+    if (seen.contains(kDevices) && seen.contains(comm))
+        return QStringLiteral("give either --devices or --comm, not both.");
+    const QString standardInput = QStringLiteral("-");
+    if (request.devicesFile == standardInput && request.fromFile == standardInput)
+        return QStringLiteral("--devices and --from cannot both read standard input: give one "
+                              "of them a file.");
+    return {};
+}
+
+QStringList CliArguments::withoutDevices(const QStringList &arguments)
+{
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const bool inlineValue = argument.startsWith(QLatin1String("--")) && equals > 0;
+        const QString option = inlineValue ? argument.left(equals) : argument;
+        const OptionRule *rule = i == 0 ? nullptr : findRule(option);
+        const bool valueFollows = rule && rule->takesValue && !inlineValue;
+        if (option == kDevice || option == kDevices) {
+            i += valueFollows ? 1 : 0;
+            continue;
+        }
+        kept.append(argument);
+        if (valueFollows && i + 1 < arguments.size())
+            kept.append(arguments.at(++i));
+    }
+    return kept;
 }
 
 QString CliArguments::applyEdit(CliRequest &request, ModemConfig::Field field,

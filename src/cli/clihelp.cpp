@@ -4,19 +4,33 @@
 
 namespace {
 const QString kPortOptions = QStringLiteral(
-    "  --device PATH        the modem's serial device, for example /dev/ttyUSB0\n"
+    "  --device PATH        the modem's serial device, for example /dev/ttyUSB0; give\n"
+    "                       it again for more devices, which run at the same time\n"
+    "  --devices FILE       more devices, one a line (blank lines and lines that\n"
+    "                       start with # are skipped; - for standard input)\n"
     "  --comm N             comm port N, mapped to a device as in the window\n"
     "                       (section [Ports] of the settings; unmapped: /dev/ttyS<N-1>)\n");
+
+const QString kSeveralDevices =
+    QStringLiteral("Several devices run at the same time, each in a miran-cli of its own, and\n"
+                   "their results come in the order the devices were given: each after a line\n"
+                   "\"==> DEVICE <==\", or with --json one object a line with \"device\" added\n"
+                   "(for a device that failed: {\"device\", \"error\", \"exitCode\"}). Messages\n"
+                   "name their device. A device given twice is refused.\n"
+                   "\n");
 
 const QString kExitCodes =
     QStringLiteral("Exit codes:\n"
                    "  0  success\n"
+                   "  1  the run for one of several devices could not be started\n"
                    "  2  usage or a bad value (nothing was sent)\n"
                    "  3  the modem did not answer with exactly its 12 configuration bytes\n"
                    "  4  the modem did not take a written value\n"
                    "  5  the port cannot be opened, or was lost during the run\n"
                    "  128+N  ended by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP);\n"
-                   "         a modem in command mode was sent \"---\" first\n");
+                   "         a modem in command mode was sent \"---\" first\n"
+                   "With several devices: the worst of theirs, in this order: 128+N, 1, 2,\n"
+                   "5, 4, 3, 0.\n");
 
 QString toolHelp()
 {
@@ -51,6 +65,8 @@ QString readHelp()
 {
     return QStringLiteral("Usage: miran-cli read (--device PATH | --comm N) [--baud RATE] "
                           "[--json]\n"
+                          "       miran-cli read [--device PATH]... [--devices FILE] "
+                          "[--baud RATE] [--json]\n"
                           "\n"
                           "Opens the port at RATE,n,8,1, reads the configuration back (\"+++\",\n"
                           "0.1 s, \"---\") and prints it as six lines:\n"
@@ -66,13 +82,15 @@ QString readHelp()
                "  --baud RATE          the line speed, default 38400\n"
                "  --json               one JSON object, with \"bytes\" as 24 hex digits\n"
                "\n") +
-           kExitCodes;
+           kSeveralDevices + kExitCodes;
 }
 
 QString writeHelp()
 {
     return QStringLiteral("Usage: miran-cli write (--device PATH | --comm N) [--baud RATE] "
                           "[VALUES] [--from FILE]\n"
+                          "       miran-cli write [--device PATH]... [--devices FILE] "
+                          "[--baud RATE] [VALUES] [--from FILE]\n"
                           "\n"
                           "Reads the configuration, replaces the values given, writes it as the\n"
                           "window's Set does, reads it back and prints what the modem reports.\n"
@@ -92,12 +110,13 @@ QString writeHelp()
                           "\n"
                           "Values are checked before the port is opened; a bad one sends nothing.\n"
                           "\n") +
-           kExitCodes;
+           kSeveralDevices + kExitCodes;
 }
 
 QString findHelp()
 {
     return QStringLiteral("Usage: miran-cli find [--device PATH | --comm N] [--json]\n"
+                          "       miran-cli find [--device PATH]... [--devices FILE] [--json]\n"
                           "\n"
                           "Tries the ten baud rates on the port, or on every USB serial device\n"
                           "when no port is given, sending \"+++\" and always \"---\" after it.\n"
@@ -106,7 +125,7 @@ QString findHelp()
            kPortOptions +
            QStringLiteral("  --json               one JSON object {\"path\", \"rate\"} instead\n"
                           "\n") +
-           kExitCodes;
+           kSeveralDevices + kExitCodes;
 }
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "modemconfig.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -27,6 +28,11 @@ struct CliRequest
     // The port: a device path, or a comm port number (0 when none is given).
     QString device;
     int comm = 0;
+    // Several devices, each run by a miran-cli of its own: every --device,
+    // in order, when more than one is given or a device list is, and the file
+    // ("-": standard input) that lists more, one a line.
+    QStringList devices;
+    QString devicesFile;
     qint32 baud = kDefaultBaud;
     bool json = false;
     // For write: the values to replace, and the file ("-": standard input)
@@ -34,7 +40,12 @@ struct CliRequest
     ModemConfig::Edits edits;
     QString fromFile;
 
-    bool hasPort() const { return !device.isEmpty() || comm != 0; }
+    bool hasPort() const
+    {
+        return !device.isEmpty() || comm != 0 || !devices.isEmpty() || !devicesFile.isEmpty();
+    }
+    // Whether the devices come as a list: more than one --device, or --devices.
+    bool listsDevices() const { return !devices.isEmpty() || !devicesFile.isEmpty(); }
     bool hasEdits() const
     {
         return std::any_of(edits.cbegin(), edits.cend(),

@@ -1,8 +1,11 @@
 #include "clirunner.h"
 
 #include "cliarguments.h"
+#include "clifanout.h"
 #include "clihelp.h"
 #include "climodem.h"
+#include "cliresults.h"
+#include "devicelist.h"
 #include "exitcode.h"
 
 #include "platform/interruptwatcher.h"
@@ -10,6 +13,7 @@
 #include "platform/serialdevices.h"
 #include "platform/settingsstore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -72,6 +76,13 @@ int CliRunner::run(const QStringList &arguments)
     const CliRequest &request = parsed.request;
     if (!parsed.error.isEmpty())
         return usageError(request, parsed.error);
+    if (request.listsDevices())
+        return onEachDevice(request, arguments);
+    return dispatch(request);
+}
+
+int CliRunner::dispatch(const CliRequest &request)
+{
     switch (request.command) {
     case Command::Help:
         m_out << CliHelp::text(request.helpTopic);
@@ -122,8 +133,7 @@ int CliRunner::write(const CliRequest &request)
         QString error;
         from = loadFrom(request.fromFile, error);
         if (!from)
-            return usageError(request,
-                              QStringLiteral("--from %1: %2.").arg(request.fromFile, error));
+            return usageError(request, fromError(request, error));
     }
 
     SettingsStore settings;
@@ -222,7 +232,69 @@ int CliRunner::commPortFor(const CliRequest &request, PortMap &portMap)
     return kDevicePort;
 }
 
+int CliRunner::onEachDevice(const CliRequest &request, const QStringList &arguments)
+{
+    QStringList devices = request.devices;
+    if (!request.devicesFile.isEmpty()) {
+        QString error;
+        const std::optional<QStringList> listed = DeviceList::read(request.devicesFile, error);
+        if (!listed)
+            return usageError(request,
+                              QStringLiteral("--devices %1: %2.").arg(request.devicesFile, error));
+        if (listed->isEmpty())
+            return usageError(request, QStringLiteral("--devices %1 lists no device: give one "
+                                                      "device a line.")
+                                           .arg(request.devicesFile));
+        devices += *listed;
+    }
+    if (const QString duplicate = DeviceList::duplicateError(devices); !duplicate.isEmpty())
+        return usageError(request, duplicate);
+    if (devices.size() == 1) {
+        CliRequest single = request;
+        single.device = devices.constFirst();
+        single.devices.clear();
+        single.devicesFile.clear();
+        return dispatch(single);
+    }
+
+    // Each device's run reads --from itself; standard input is read once,
+    // here, and given to each. A bad file is found before any run starts.
+    QByteArray input;
+    if (request.command == Command::Write && !request.fromFile.isEmpty()) {
+        QString error;
+        const std::optional<QByteArray> content = readFrom(request.fromFile, error);
+        if (!content || !ModemConfig::fromJson(*content, error))
+            return usageError(request, fromError(request, error));
+        if (request.fromFile == QLatin1String("-"))
+            input = *content;
+    }
+    if (m_interrupts.received() != 0)
+        return ExitCode::SignalBase + m_interrupts.received();
+
+    CliFanOut fanOut(m_err, m_interrupts);
+    const QList<CliChild::Result> results =
+        fanOut.run(QCoreApplication::applicationFilePath(), CliArguments::withoutDevices(arguments),
+                   devices, input);
+    CliResults::print(m_out, results, request.json);
+    if (m_interrupts.received() != 0)
+        return ExitCode::SignalBase + m_interrupts.received();
+    return CliResults::exitCode(results);
+}
+
+QString CliRunner::fromError(const CliRequest &request, const QString &error)
+{
+    return QStringLiteral("--from %1: %2.").arg(request.fromFile, error);
+}
+
 std::optional<ModemConfig> CliRunner::loadFrom(const QString &file, QString &error) const
+{
+    const std::optional<QByteArray> content = readFrom(file, error);
+    if (!content)
+        return std::nullopt;
+    return ModemConfig::fromJson(*content, error);
+}
+
+std::optional<QByteArray> CliRunner::readFrom(const QString &file, QString &error) const
 {
     QFile input;
     const bool opened = file == QLatin1String("-")
@@ -237,7 +309,7 @@ std::optional<ModemConfig> CliRunner::loadFrom(const QString &file, QString &err
         error = QStringLiteral("it is too large to be a configuration");
         return std::nullopt;
     }
-    return ModemConfig::fromJson(content, error);
+    return content;
 }
 
 void CliRunner::watchInterrupts(CliModem &modem)

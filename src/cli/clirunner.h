@@ -23,6 +23,10 @@ public:
     int run(const QStringList &arguments);
 
 private:
+    int dispatch(const CliRequest &request);
+    // A list of devices: one runs as usual, more run each in a child of its
+    // own, all at once.
+    int onEachDevice(const CliRequest &request, const QStringList &arguments);
     int usageError(const CliRequest &request, const QString &error);
     int ports(const CliRequest &request);
     int read(const CliRequest &request);
@@ -33,6 +37,8 @@ private:
     // device path was given.
     static int commPortFor(const CliRequest &request, PortMap &portMap);
     std::optional<ModemConfig> loadFrom(const QString &file, QString &error) const;
+    std::optional<QByteArray> readFrom(const QString &file, QString &error) const;
+    static QString fromError(const CliRequest &request, const QString &error);
     // A signal, also one that came earlier, aborts the modem's session.
     void watchInterrupts(CliModem &modem);
     void report(const QStringList &messages);

@@ -1,0 +1,67 @@
+#include "devicelist.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+namespace {
+// A list of a few hundred devices is some kilobytes; anything far larger is
+// not a list.
+constexpr qint64 kLargestList = 1024 * 1024;
+
+// What names one device: the file a path leads to, through any symlink, or
+// the name as given when it is no file (yet).
+QString identity(const QString &device)
+{
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+}
+} // namespace
+
+QStringList DeviceList::parse(const QByteArray &content)
+{
+    QStringList devices;
+    for (const QString &line : QString::fromUtf8(content).split(QLatin1Char('\n'))) {
+        const QString device = line.trimmed();
+        if (!device.isEmpty() && !device.startsWith(QLatin1Char('#')))
+            devices.append(device);
+    }
+    return devices;
+}
+
+std::optional<QStringList> DeviceList::read(const QString &file, QString &error)
+{
+    QFile input;
+    const bool opened = file == QLatin1String("-")
+                            ? input.open(stdin, QIODevice::ReadOnly)
+                            : (input.setFileName(file), input.open(QIODevice::ReadOnly));
+    if (!opened) {
+        error = input.errorString();
+        return std::nullopt;
+    }
+    const QByteArray content = input.read(kLargestList + 1);
+    if (content.size() > kLargestList) {
+        error = QStringLiteral("it is too large to be a list of devices");
+        return std::nullopt;
+    }
+    return parse(content);
+}
+
+QString DeviceList::duplicateError(const QStringList &devices)
+{
+    QHash<QString, QString> firstNamed;
+    for (const QString &device : devices) {
+        const QString key = identity(device);
+        const auto earlier = firstNamed.constFind(key);
+        if (earlier == firstNamed.cend()) {
+            firstNamed.insert(key, device);
+            continue;
+        }
+        const QString also =
+            *earlier == device ? QString() : QStringLiteral(" (also as %1)").arg(*earlier);
+        return QStringLiteral("the device %1 is given twice%2: two runs on one port would "
+                              "fight. Give each device once.")
+            .arg(device, also);
+    }
+    return {};
+}
