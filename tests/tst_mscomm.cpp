@@ -403,7 +403,7 @@ void MSCommTest::unplugWhileOpen()
         QStringLiteral("Error!! The connection to %1 was lost (the device was removed).")
             .arg(sim.linkPath());
     QVERIFY2(ui.StatusPanel1->toolTip().startsWith(lost), qPrintable(ui.StatusPanel1->toolTip()));
-    QCOMPARE(ui.statusText(), FailureStatus::lost());
+    QCOMPARE(ui.statusText(), FailureStatus::lost(FailureNumber::DeviceLost));
     QVERIFY(!ui.Command2->isEnabled());
     QVERIFY(!ui.Command3->isEnabled());
     QVERIFY(!window.fixture.serial().portOpen());

@@ -404,7 +404,7 @@ void SessionTest::closingAndLosingThePort_data()
     QTest::addColumn<bool>("lost");
     QTest::addColumn<QString>("status");
     QTest::newRow("disconnect") << false << "Disconnected";
-    QTest::newRow("device lost") << true << FailureStatus::lost();
+    QTest::newRow("device lost") << true << FailureStatus::lost(FailureNumber::DeviceLost);
 }
 
 void SessionTest::closingAndLosingThePort()
@@ -470,8 +470,8 @@ void SessionTest::lossDuringAnExchangeStaysShown()
     bench.loop.runUntilIdle();
 
     // THEN the end of the exchange shows the loss and the closed state
-    QVERIFY(bench.view.statusHistory.contains(FailureStatus::lost()));
-    QCOMPARE(bench.view.status, FailureStatus::lost());
+    QVERIFY(bench.view.statusHistory.contains(FailureStatus::lost(FailureNumber::DeviceLost)));
+    QCOMPARE(bench.view.status, FailureStatus::lost(FailureNumber::DeviceLost));
     QCOMPARE(bench.view.whole, kFakeLoss);
     QVERIFY(!bench.view.statusHistory.endsWith(kNoResponse));
     QCOMPARE(bench.view.connectCaption, QStringLiteral("Connect"));
@@ -489,7 +489,7 @@ void SessionTest::earlierLossLeavesLaterReadBackAlone()
     bench.loop.at(50ms, [&bench] { bench.comm.unplug(); });
     bench.session.Command3_Click();
     bench.loop.runUntilIdle();
-    QCOMPARE(bench.view.status, FailureStatus::lost());
+    QCOMPARE(bench.view.status, FailureStatus::lost(FailureNumber::DeviceLost));
 
     // Plugged in again and connected, a modem that keeps quiet is reported
     // as such, not as the old loss.

@@ -47,7 +47,7 @@ void StatusBarTest::everyStatusTextFitsThePanel_data()
         "Request Complete",
         "No Response from Modem. Check Comms Port & Baud rate",
         "Request Complete" + SetConfirmation::statusSuffix(12),
-        FailureStatus::lost(),
+        FailureStatus::lost(FailureNumber::DeviceLost),
         // The longest description shown as it is, in the widest characters.
         FailureStatus::openFailed(0, QString(FailureStatus::kLongestText - 8, QLatin1Char('W'))),
     };
@@ -84,10 +84,10 @@ void StatusBarTest::toolTipHoldsTheWholeText_data()
                                << "Request Complete"
                                << "Request Complete";
     QTest::newRow("unplugged")
-        << "unplug" << FailureStatus::lost()
+        << "unplug" << FailureStatus::lost(FailureNumber::DeviceLost)
         << "Error!! The connection to /dev/fake was lost. Plug the modem in and press Connect.";
     QTest::newRow("unplugged during Refresh")
-        << "unplug in Refresh" << FailureStatus::lost()
+        << "unplug in Refresh" << FailureStatus::lost(FailureNumber::DeviceLost)
         << "Error!! The connection to /dev/fake was lost. Plug the modem in and press Connect.";
 }
 

@@ -2,6 +2,8 @@
 
 #include "exitcode.h"
 
+#include "modem/failurestatus.h"
+
 CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent)
     : QObject(parent)
     , m_serial(portMap)
@@ -14,10 +16,11 @@ CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *par
     // start so, and that pass must not take the first reply's decoding.
     m_timer.stop();
     m_session.setPortSetting(QString::number(commPort));
-    connect(&m_comm, &CommControl::portLost, this, [this](const QString &description) {
-        m_lostDescription =
-            description + QStringLiteral(" Plug the modem in and run the command again.");
-    });
+    connect(&m_comm, &CommControl::portLost, this,
+            [this](const QString &description, int number) {
+                m_lostDescription = QStringLiteral("%1 %2 and run the command again.")
+                                        .arg(description, FailureStatus::lossRemedy(number));
+            });
 }
 
 std::optional<CliModem::Outcome> CliModem::exchangeFailed()

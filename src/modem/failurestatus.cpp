@@ -9,7 +9,7 @@ namespace {
 const QString kPrefix = QStringLiteral("Error!! ");
 
 // The failures an open can end in, by number, and the loss of an open port.
-const std::array<std::pair<int, const char16_t *>, 11> kShortForms{{
+const std::array<std::pair<int, const char16_t *>, 12> kShortForms{{
     {FailureNumber::InvalidArgument, u"Not a comm port. Choose one in the list."},
     {FailureNumber::Overflow, u"Not a comm port. Choose one in the list."},
     {FailureNumber::TypeMismatch, u"Not a comm port. Choose one in the list."},
@@ -21,6 +21,7 @@ const std::array<std::pair<int, const char16_t *>, 11> kShortForms{{
     {FailureNumber::PermissionDenied, u"No access. Join group dialout, log in again."},
     {FailureNumber::StaleLock, u"Old lock file blocks the port. Point here."},
     {FailureNumber::DeviceLost, u"Modem unplugged. Plug it in and press Connect."},
+    {FailureNumber::ConnectionLost, u"Connection lost. Check it and press Connect."},
 }};
 const auto kUnknown = u"Could not open the port. Point here for details.";
 
@@ -40,9 +41,18 @@ QString FailureStatus::openFailed(int number, const QString &description)
     return kPrefix + shortForm(number);
 }
 
-QString FailureStatus::lost()
+QString FailureStatus::lost(int number)
 {
-    return kPrefix + shortForm(FailureNumber::DeviceLost);
+    return kPrefix + shortForm(number == FailureNumber::ConnectionLost
+                                   ? FailureNumber::ConnectionLost
+                                   : FailureNumber::DeviceLost);
+}
+
+QString FailureStatus::lossRemedy(int number)
+{
+    return number == FailureNumber::ConnectionLost
+               ? QStringLiteral("Check the serial server and the network")
+               : QStringLiteral("Plug the modem in");
 }
 
 QStringList FailureStatus::all()

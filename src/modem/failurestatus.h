@@ -16,8 +16,12 @@ public:
     // enough is shown as it is; a long one with no short form of its own gets
     // a pointer to the details.
     static QString openFailed(int number, const QString &description);
-    // "Error!! " and the short form of a device lost while open.
-    static QString lost();
+    // "Error!! " and the short form of a port lost while open, by the
+    // loss's failure number.
+    static QString lost(int number);
+    // What the user checks after a loss, to go on with the front end's own
+    // "and press Connect." or the like.
+    static QString lossRemedy(int number);
     // Every short form these give for a long description, for checks of
     // their width.
     static QStringList all();

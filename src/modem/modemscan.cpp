@@ -3,6 +3,7 @@
 #include "modemsession.h"
 #include "modemview.h"
 #include "platform/failure.h"
+#include "platform/networkport.h"
 #include "platform/portmap.h"
 #include "platform/serialdevices.h"
 
@@ -135,6 +136,13 @@ bool ModemScan::tryDevice(int portNumber, const QString &device, const QStringLi
     const auto release = qScopeGuard([this, portNumber] { m_portMap.release(portNumber); });
     outcome.tried.append({device, {}, {}});
     Tried &tried = outcome.tried.last();
+    if (NetworkPort::hasFixedRate(device)) {
+        tried.failure = QStringLiteral("a raw TCP port's baud rate is set at its server, so Find "
+                                       "Modem cannot try rates there. Press Connect, or use "
+                                       "rfc2217:// for the same server.");
+        attempt += static_cast<int>(rates.size());
+        return false;
+    }
     ScratchView scratch;
     const int deviceStart = attempt;
     for (const QString &rate : rates) {

@@ -65,8 +65,8 @@ ModemSession::ModemSession(const Platform &platform, ModemView &view, QObject *p
     , m_view(&view)
 {
     connect(&m_comm, &CommControl::OnComm, this, [this] { guard([this] { MSComm1_OnComm(); }); });
-    connect(&m_comm, &CommControl::portLost, this, [this](const QString &description) {
-        guard([this, &description] { portLost(description); });
+    connect(&m_comm, &CommControl::portLost, this, [this](const QString &description, int number) {
+        guard([this, &description, number] { portLost(description, number); });
     });
     m_timer1.setTimeoutHandler([this] { guard([this] { Timer1_Timer(); }); });
     m_typingTimer.setSingleShot(true);
@@ -264,15 +264,15 @@ void ModemSession::Timer1_Timer()
     Q_EMIT replyEnded(characters);
 }
 
-void ModemSession::portLost(const QString &description)
+void ModemSession::portLost(const QString &description, int number)
 {
     m_commandMode = false;
     m_typed.clear();
     m_view->setConnectCaption(QStringLiteral("Connect"));
     setButtonsEnabled({Button::Command2, Button::Command3}, false);
-    m_lossStatus = {FailureStatus::lost(), QStringLiteral("Error!! ") + description +
-                                               QStringLiteral(" Plug the modem in and press "
-                                                              "Connect.")};
+    m_lossStatus = {FailureStatus::lost(number),
+                    QStringLiteral("Error!! %1 %2 and press Connect.")
+                        .arg(description, FailureStatus::lossRemedy(number))};
     m_lossDescription = description;
     ++m_losses;
     showLoss();

@@ -150,7 +150,7 @@ private:
 
     void MSComm1_OnComm();
     void Timer1_Timer();
-    void portLost(const QString &description);
+    void portLost(const QString &description, int number);
     void showLoss();
 
     // True when the port opened.

@@ -36,7 +36,8 @@ public:
 Q_SIGNALS:
     // Raised once per waiting byte, and again while bytes remain unread.
     void OnComm();
-    // The open port failed under the program (unplugged, hung up). The port
-    // is already closed when this is raised.
-    void portLost(const QString &description);
+    // The open port failed under the program (unplugged, hung up, the
+    // server gone). The port is already closed when this is raised; number
+    // is FailureNumber::DeviceLost or ConnectionLost.
+    void portLost(const QString &description, int number);
 };

@@ -20,6 +20,8 @@ inline constexpr int CommStateFailed = 8015;
 inline constexpr int PermissionDenied = 8020;
 inline constexpr int StaleLock = 8025;
 inline constexpr int DeviceLost = 8030;
+// A network port's connection ended under the program.
+inline constexpr int ConnectionLost = 8031;
 } // namespace FailureNumber
 
 // A failure of the serial component, a conversion or the character step: a

@@ -65,6 +65,8 @@ MSComm::MSComm(const PortMap &portMap, QObject *parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::readArrived);
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::errorOccurred);
+    connect(&m_network, &NetworkPort::readyRead, this, &MSComm::readArrived);
+    connect(&m_network, &NetworkPort::lost, this, &MSComm::networkLost);
 }
 
 MSComm::~MSComm() = default;
@@ -85,7 +87,9 @@ void MSComm::setSettings(const QString &settings)
                                 .arg(rateText));
     }
     m_baudRate = rate;
-    if (m_port.isOpen() && !m_port.setBaudRate(m_baudRate))
+    if (m_network.isOpen())
+        m_network.setBaudRate(m_baudRate);
+    else if (m_port.isOpen() && !m_port.setBaudRate(m_baudRate))
         throw rateRefused(m_openPath, m_baudRate);
 }
 
@@ -99,7 +103,7 @@ void MSComm::setCommPort(int portNumber)
 
 bool MSComm::portOpen() const
 {
-    return m_port.isOpen();
+    return m_port.isOpen() || m_network.isOpen();
 }
 
 void MSComm::setPortOpen(bool open)
@@ -122,10 +126,15 @@ int MSComm::chosenNumber() const
 
 void MSComm::open()
 {
-    if (m_port.isOpen())
+    if (portOpen())
         throw Failure(FailureNumber::PortAlreadyOpen,
                       QStringLiteral("%1 is already open.").arg(device()));
     const QString path = device();
+    if (NetworkPort::isNetworkName(path)) {
+        m_network.open(path, m_baudRate);
+        opened(path);
+        return;
+    }
     if (!QFileInfo::exists(path))
         throw noDevice(path, chosenNumber());
 
@@ -141,10 +150,15 @@ void MSComm::open()
         m_port.close();
         throw rateRefused(path, m_baudRate);
     }
-    m_openPath = path;
-    m_lostDescription.clear();
     // Whatever the device buffered before the program took it is not a reply.
     m_port.clear();
+    opened(path);
+}
+
+void MSComm::opened(const QString &path)
+{
+    m_openPath = path;
+    m_lostDescription.clear();
     m_received.clear();
     m_readPos = 0;
 }
@@ -179,11 +193,12 @@ void MSComm::close()
     m_lostDescription.clear();
     if (m_port.isOpen())
         m_port.close();
+    m_network.close();
 }
 
 void MSComm::setOutput(const QString &text)
 {
-    if (!m_port.isOpen())
+    if (!portOpen())
         throw Failure(FailureNumber::PortNotOpen,
                       m_lostDescription.isEmpty()
                           ? QStringLiteral("The port is not open. Press Connect first.")
@@ -195,6 +210,10 @@ void MSComm::setOutput(const QString &text)
             throw Failure(FailureNumber::InvalidArgument,
                           QStringLiteral("The character %1 cannot be sent as one byte.").arg(c));
         bytes.append(static_cast<char>(c.unicode()));
+    }
+    if (m_network.isOpen()) {
+        m_network.write(bytes);
+        return;
     }
     if (m_port.write(bytes) != bytes.size())
         throw Failure(
@@ -231,7 +250,7 @@ void MSComm::readArrived()
         m_received.remove(0, m_readPos);
         m_readPos = 0;
     }
-    m_received += m_port.readAll();
+    m_received += m_network.isOpen() ? m_network.readAll() : m_port.readAll();
     raiseEvents();
 }
 
@@ -261,9 +280,20 @@ void MSComm::errorOccurred(QSerialPort::SerialPortError error)
     // call left behind, and the node may linger while the driver lets go of
     // it, so neither decides the reason: it is the same every time.
     m_port.close();
+    lose(QStringLiteral("The connection to %1 was lost (the device was removed).").arg(path),
+         FailureNumber::DeviceLost);
+}
+
+void MSComm::networkLost(const QString &reason)
+{
+    lose(QStringLiteral("The connection to %1 was lost (%2).").arg(m_openPath, reason),
+         FailureNumber::ConnectionLost);
+}
+
+void MSComm::lose(const QString &description, int number)
+{
     // Kept for the writes that a running exchange still attempts, so their
     // failure says why the port closed. What to do next is the front end's.
-    m_lostDescription =
-        QStringLiteral("The connection to %1 was lost (the device was removed).").arg(path);
-    Q_EMIT portLost(m_lostDescription);
+    m_lostDescription = description;
+    Q_EMIT portLost(m_lostDescription, number);
 }

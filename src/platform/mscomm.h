@@ -2,13 +2,16 @@
 
 #include "commcontrol.h"
 #include "failure.h"
+#include "networkport.h"
 #include "portmap.h"
 
 #include <QByteArray>
 #include <QSerialPort>
 
-// The serial-port component over QSerialPort. Received bytes are taken from
-// the port in one read and handed out one per OnComm event.
+// The serial-port component: a local device through QSerialPort, or a serial
+// server's port when the device is named rfc2217://HOST:PORT or
+// tcp://HOST:PORT (NetworkPort). Its users never know which. Received bytes
+// are taken from the port in one read and handed out one per OnComm event.
 class MSComm final : public CommControl
 {
     Q_OBJECT
@@ -30,6 +33,7 @@ public:
 
 private:
     void open();
+    void opened(const QString &path);
     // The comm port number the user chose, or 0 when a device stands in for it.
     int chosenNumber() const;
     void close();
@@ -37,10 +41,13 @@ private:
     void readArrived();
     void raiseEvents();
     void errorOccurred(QSerialPort::SerialPortError error);
+    void networkLost(const QString &reason);
+    void lose(const QString &description, int number);
     qsizetype waiting() const { return m_received.size() - m_readPos; }
 
     const PortMap &m_portMap;
     QSerialPort m_port;
+    NetworkPort m_network;
     qint32 m_baudRate = 9600;
     int m_commPort = 1;
     // The device as mapped when the port was opened.

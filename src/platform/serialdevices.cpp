@@ -1,5 +1,6 @@
 #include "serialdevices.h"
 
+#include "networkport.h"
 #include "portmap.h"
 
 #include <QDir>
@@ -71,6 +72,8 @@ QList<SerialDevices::Device> SerialDevices::present(const PortMap &portMap, int 
 
 std::optional<SerialDevices::Device> SerialDevices::describe(const QString &path)
 {
+    if (NetworkPort::isNetworkName(path))
+        return networkDevice(path);
     if (!QFileInfo::exists(path))
         return std::nullopt;
     const QString node = canonical(path);
@@ -116,6 +119,21 @@ QString SerialDevices::linkTo(const QString &systemPath, const QString &folder)
     return {};
 }
 
+std::optional<SerialDevices::Device> SerialDevices::networkDevice(const QString &name)
+{
+    const std::optional<NetworkPort::Address> address = NetworkPort::address(name);
+    if (!address)
+        return std::nullopt;
+    Device device;
+    device.path = name;
+    device.systemPath = name;
+    device.description =
+        address->kind == NetworkPort::Kind::Raw
+            ? QStringLiteral("network port, raw TCP: the server sets the baud rate")
+            : QStringLiteral("network port, RFC 2217: the baud rate is set from here");
+    return device;
+}
+
 QString SerialDevices::summary(const Device &device)
 {
     QStringList parts;
@@ -133,10 +151,15 @@ QString SerialDevices::portLine(int portNumber, const QString &path)
 {
     const auto device = describe(path);
     if (!device)
-        return QStringLiteral("Comm port %1 is %2\nThat device does not exist. Choose the modem's "
-                              "device below.")
-            .arg(portNumber)
-            .arg(path);
+        return NetworkPort::isNetworkName(path)
+                   ? QStringLiteral("Comm port %1 is %2\nThat is not a network port. Type "
+                                    "rfc2217://HOST:PORT or tcp://HOST:PORT below.")
+                         .arg(portNumber)
+                         .arg(path)
+                   : QStringLiteral("Comm port %1 is %2\nThat device does not exist. Choose the "
+                                    "modem's device below.")
+                         .arg(portNumber)
+                         .arg(path);
     const QString what = summary(*device);
     const QString node =
         device->systemPath != path ? QStringLiteral(" (%1)").arg(device->systemPath) : QString();

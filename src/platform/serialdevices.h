@@ -30,6 +30,10 @@ public:
         bool operator==(const Device &) const = default;
     };
 
+    // A network port named rfc2217://HOST:PORT or tcp://HOST:PORT, as a
+    // device; nothing when the name is not well formed.
+    static std::optional<Device> networkDevice(const QString &name);
+
     static QString byIdFolder() { return QStringLiteral("/dev/serial/by-id"); }
 
     // Every device present: those the serial library finds, then the

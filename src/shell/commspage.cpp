@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -61,6 +62,9 @@ void CommsPage::wire()
     connect(m_ui.Combo1, &QComboBox::editTextChanged, this, guarded([this] { showDeviceLine(); }));
     connect(m_ui.DeviceList, &NamedComboBox::itemChosen, this, [this](int index) {
         m_platform.session.guard([this, index] { chooseDevice(index); });
+    });
+    connect(m_ui.DeviceList, &NamedComboBox::textEntered, this, [this](const QString &text) {
+        m_platform.session.guard([this, &text] { enterDevice(text); });
     });
     connect(m_ui.FindModem, &QPushButton::clicked, this, guarded([this] { findModem(); }));
     connect(m_ui.ScanCancel, &QPushButton::clicked, this, [this] { m_scan.cancel(); });
@@ -121,8 +125,12 @@ void CommsPage::fillDeviceList()
     QComboBox &list = *m_ui.DeviceList;
     const int number = portNumber();
     const QString mapped = number > 0 ? m_platform.portMap.device(number) : QString();
+    // A name being typed stays while the devices present change.
+    const bool typing = list.lineEdit()->hasFocus() && list.lineEdit()->isModified();
+    const QString typed = list.currentText();
     list.clear();
     list.setPlaceholderText(QStringLiteral("Choose the device for comm port %1").arg(number));
+    list.lineEdit()->setPlaceholderText(list.placeholderText());
     for (const SerialDevices::Device &device :
          SerialDevices::present(m_platform.portMap, 1, kPortCount)) {
         const QString what = SerialDevices::summary(device);
@@ -131,6 +139,10 @@ void CommsPage::fillDeviceList()
         list.setItemData(list.count() - 1, what, Qt::ToolTipRole);
     }
     list.setCurrentIndex(list.findData(mapped));
+    if (typing) {
+        list.setEditText(typed);
+        list.lineEdit()->setModified(true);
+    }
 }
 
 void CommsPage::chooseDevice(int index)
@@ -141,6 +153,31 @@ void CommsPage::chooseDevice(int index)
         return;
     mapPort(number, device);
     showDeviceLine();
+}
+
+void CommsPage::enterDevice(const QString &text)
+{
+    const int number = portNumber();
+    QComboBox &list = *m_ui.DeviceList;
+    const int index = std::max(list.findText(text), list.findData(text));
+    if (index >= 0) {
+        list.setCurrentIndex(index);
+        chooseDevice(index);
+        return;
+    }
+    if (text.isEmpty() || number <= 0)
+        return;
+    if (!SerialDevices::describe(text)) {
+        m_platform.dialogs.messageBox(
+            QStringLiteral("\"%1\" is neither a device nor a network port. Choose the modem's "
+                           "device in the list, or type rfc2217://HOST:PORT or tcp://HOST:PORT "
+                           "(HOST a name or address, PORT a number from 1 to 65535).")
+                .arg(text),
+            Application::title());
+        return;
+    }
+    if (mapPort(number, text))
+        refresh();
 }
 
 bool CommsPage::mapPort(int portNumber, const QString &device)

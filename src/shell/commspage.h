@@ -40,6 +40,9 @@ public:
     void findModem();
     // Maps the chosen comm port to the device at this list index.
     void chooseDevice(int index);
+    // Maps the chosen comm port to a device or network port typed into the
+    // list, once it names one.
+    void enterDevice(const QString &text);
 
     ModemScan &scan() { return m_scan; }
 

@@ -338,6 +338,11 @@ void Form1Ui::setupDeviceControls(const Twips &twips)
         place(new NamedComboBox(CommsPic), "DeviceList", twips.rect(1080, 3504, 4092, 288));
     DeviceList->setAccessibleName(QStringLiteral("Map the comm port to a device"));
     DeviceList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // A serial server's port is typed in: rfc2217://HOST:PORT or tcp://HOST:PORT.
+    DeviceList->acceptTypedText();
+    DeviceList->setToolTip(QStringLiteral("Choose the modem's device, or type a network port "
+                                          "(rfc2217://HOST:PORT or tcp://HOST:PORT) and press "
+                                          "Enter"));
     DeviceListLabel->setBuddy(DeviceList);
 
     FindModem = addButton(CommsPic, "FindModem", QStringLiteral("Find Modem"),

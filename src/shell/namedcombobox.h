@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+class QLineEdit;
+
 // A list that screen readers know by its accessible name, as they know a
 // text box. Qt's own interface for lists on Linux gives the chosen item as the
 // name, so a reader would announce "38400" where it should say "Baud Rate".
@@ -20,10 +22,16 @@ public:
 
     // Gives the list an edit part that shows the choice and takes no typing.
     void showChoiceInEditPart();
+    // Gives the list an edit part the user may also type a value into, which
+    // Return hands out as textEntered(); nothing typed becomes an item.
+    void acceptTypedText();
 
 Q_SIGNALS:
     void itemChosen(int index);
+    void textEntered(const QString &text);
 
 private:
+    void useEditPart(QLineEdit *edit);
+
     bool m_editingEnds = false;
 };

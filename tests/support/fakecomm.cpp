@@ -1,5 +1,7 @@
 #include "fakecomm.h"
 
+#include "platform/failure.h"
+
 #include <QTimer>
 
 FakeComm::FakeComm()
@@ -96,7 +98,8 @@ void FakeComm::answerCommandMode(const QByteArray &configuration, std::chrono::m
 void FakeComm::unplug()
 {
     m_open = false;
-    Q_EMIT portLost(QStringLiteral("The connection to /dev/fake was lost."));
+    Q_EMIT portLost(QStringLiteral("The connection to /dev/fake was lost."),
+                    FailureNumber::DeviceLost);
 }
 
 QByteArray FakeComm::written() const

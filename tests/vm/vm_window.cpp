@@ -106,7 +106,7 @@ void VmWindowTest::unplugWhileConnected()
 
     // THEN the window shows the closed port and why, as with any device
     QTRY_COMPARE_WITH_TIMEOUT(ui.Command7->text(), QStringLiteral("Connect"), 20'000);
-    QCOMPARE(ui.statusText(), FailureStatus::lost());
+    QCOMPARE(ui.statusText(), FailureStatus::lost(FailureNumber::DeviceLost));
     const QString lost = QStringLiteral("Error!! The connection to %1 was lost (the device was "
                                         "removed). Plug the modem in and press Connect.")
                              .arg(m_device);
