@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and prints their tables: start-up time and memory,
 # CPU while idle and while waiting, end-to-end receive throughput, and the
-# terminal's receive box, the time of a miran-cli read. Figures are only
-# comparable within one run.
+# terminal's receive box, the time of a miran-cli read, and a miran-cli write
+# to many modems in one run against one modem's. Figures are only comparable
+# within one run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
@@ -29,3 +30,6 @@ QT_QPA_PLATFORM=offscreen "$build/bench/bench-terminal"
 echo
 echo "## miran-cli read, one run after another"
 "$root/bench/cli/read.sh" "$build/tools/modem-sim/modem-sim" "$build/src/cli/miran-cli"
+echo
+echo "## miran-cli write to many modems in one run"
+"$root/bench/cli/many.sh" "$build/tools/modem-sim/modem-sim" "$build/src/cli/miran-cli"
