@@ -117,8 +117,9 @@ void NetworkPort::requestRate(qint32 rate)
                      .arg(m_name, m_address.host)
                      .arg(m_address.port));
     if (!m_open)
-        failOpen(QStringLiteral("%1 closed the connection while the line was being set. Check "
-                                "the serial server.")
+        failOpen(QStringLiteral("%1 closed the connection while the line was being set. A "
+                                "serial server takes one client at a time: check that no other "
+                                "program is connected, and the server's log.")
                      .arg(m_name));
     if (!answered)
         failOpen(QStringLiteral("%1 did not confirm the line rate within %2 s: it may not be an "

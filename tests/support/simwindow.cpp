@@ -16,7 +16,7 @@ bool SimWindow::start()
 {
     if (!sim.isReady())
         return fail(sim.errorString());
-    fixture.setSetting(QStringLiteral("Ports/1"), sim.linkPath());
+    fixture.setSetting(QStringLiteral("Ports/1"), m_port.isEmpty() ? sim.linkPath() : m_port);
     Form1Ui &shown = fixture.start().ui();
     m_started = true;
     if (!QTest::qWaitFor([&shown] { return fieldTexts(shown) == kUnreadFields; }))

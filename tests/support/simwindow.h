@@ -27,12 +27,17 @@ public:
 
     Form1Ui &ui();
 
+    // Before start: what comm port 1 maps to instead of the simulator's
+    // device, a serial server in front of it, say.
+    void setPort(const QString &device) { m_port = device; }
+
     ModemSim sim;
     FormFixture fixture{FormFixture::Link::RecordedSerial};
 
 private:
     bool fail(const QString &why);
 
+    QString m_port;
     bool m_started = false;
     QString m_failure;
 };
