@@ -234,51 +234,68 @@ int CliRunner::commPortFor(const CliRequest &request, PortMap &portMap)
 
 int CliRunner::onEachDevice(const CliRequest &request, const QStringList &arguments)
 {
-    QStringList devices = request.devices;
-    if (!request.devicesFile.isEmpty()) {
-        QString error;
-        const std::optional<QStringList> listed = DeviceList::read(request.devicesFile, error);
-        if (!listed)
-            return usageError(request,
-                              QStringLiteral("--devices %1: %2.").arg(request.devicesFile, error));
-        if (listed->isEmpty())
-            return usageError(request, QStringLiteral("--devices %1 lists no device: give one "
-                                                      "device a line.")
-                                           .arg(request.devicesFile));
-        devices += *listed;
+    QString error;
+    const std::optional<QStringList> devices = allDevices(request, error);
+    if (!devices)
+        return usageError(request, error);
+    if (devices->size() == 1) {
+        CliRequest alone = request;
+        alone.device = devices->constFirst();
+        alone.devices.clear();
+        alone.devicesFile.clear();
+        return dispatch(alone);
     }
-    if (const QString duplicate = DeviceList::duplicateError(devices); !duplicate.isEmpty())
-        return usageError(request, duplicate);
-    if (devices.size() == 1) {
-        CliRequest single = request;
-        single.device = devices.constFirst();
-        single.devices.clear();
-        single.devicesFile.clear();
-        return dispatch(single);
-    }
-
-    // Each device's run reads --from itself; standard input is read once,
-    // here, and given to each. A bad file is found before any run starts.
-    QByteArray input;
-    if (request.command == Command::Write && !request.fromFile.isEmpty()) {
-        QString error;
-        const std::optional<QByteArray> content = readFrom(request.fromFile, error);
-        if (!content || !ModemConfig::fromJson(*content, error))
-            return usageError(request, fromError(request, error));
-        if (request.fromFile == QLatin1String("-"))
-            input = *content;
-    }
+    const std::optional<QByteArray> input = inputForEach(request, error);
+    if (!input)
+        return usageError(request, error);
     if (m_interrupts.received() != 0)
         return ExitCode::SignalBase + m_interrupts.received();
 
     CliFanOut fanOut(m_err, m_interrupts);
     const QList<CliChild::Result> results =
         fanOut.run(QCoreApplication::applicationFilePath(), CliArguments::withoutDevices(arguments),
-                   devices, input);
+                   *devices, *input);
     CliResults::print(m_out, results, request.json);
     if (m_interrupts.received() != 0)
         return ExitCode::SignalBase + m_interrupts.received();
     return CliResults::exitCode(results);
+}
+
+std::optional<QStringList> CliRunner::allDevices(const CliRequest &request, QString &error)
+{
+    QStringList devices = request.devices;
+    if (!request.devicesFile.isEmpty()) {
+        const QString &file = request.devicesFile;
+        const std::optional<QStringList> listed = DeviceList::read(file, error);
+        if (!listed) {
+            error = QStringLiteral("--devices %1: %2.").arg(file, error);
+            return std::nullopt;
+        }
+        if (listed->isEmpty()) {
+            error = QStringLiteral("--devices %1: it lists no device; give one device a line.")
+                        .arg(file);
+            return std::nullopt;
+        }
+        devices += *listed;
+    }
+    error = DeviceList::duplicateError(devices);
+    if (!error.isEmpty())
+        return std::nullopt;
+    return devices;
+}
+
+std::optional<QByteArray> CliRunner::inputForEach(const CliRequest &request, QString &error) const
+{
+    // Each device's run reads --from itself, so a bad file is found here,
+    // before any starts; standard input is read once, here, and given to each.
+    if (request.command != Command::Write || request.fromFile.isEmpty())
+        return QByteArray();
+    const std::optional<QByteArray> content = readFrom(request.fromFile, error);
+    if (!content || !ModemConfig::fromJson(*content, error)) {
+        error = fromError(request, error);
+        return std::nullopt;
+    }
+    return request.fromFile == QLatin1String("-") ? *content : QByteArray();
 }
 
 QString CliRunner::fromError(const CliRequest &request, const QString &error)

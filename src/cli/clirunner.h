@@ -27,6 +27,10 @@ private:
     // A list of devices: one runs as usual, more run each in a child of its
     // own, all at once.
     int onEachDevice(const CliRequest &request, const QStringList &arguments);
+    // The devices of --device and --devices, in that order, each named once.
+    static std::optional<QStringList> allDevices(const CliRequest &request, QString &error);
+    // What each device's run reads on standard input: --from - once read here.
+    std::optional<QByteArray> inputForEach(const CliRequest &request, QString &error) const;
     int usageError(const CliRequest &request, const QString &error);
     int ports(const CliRequest &request);
     int read(const CliRequest &request);
