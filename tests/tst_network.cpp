@@ -11,11 +11,15 @@
 #include "platform/failure.h"
 #include "platform/mscomm.h"
 #include "platform/networkport.h"
+#include "shell/form1.h"
 #include "shell/form1ui.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -198,6 +202,7 @@ private Q_SLOTS:
     void rawTcpCarriesDataAtTheServersRate();
     void serverGoneDuringAWrite();
     void windowConnectsAndSeesTheServerGo();
+    void typedIntoTheDeviceList();
     void connectionFaults();
     void rateTheServerDoesNotTake();
     void replySplitByTheNetwork_data();
@@ -215,7 +220,7 @@ private:
 void NetworkTest::initTestCase()
 {
     if (Ser2Net::program().isEmpty())
-        QSKIP("needs ser2net (apt install ser2net)");
+        QSKIP("needs ser2net (scripts/install-deps.sh network)");
     QVERIFY(m_config.isValid());
 }
 
@@ -360,6 +365,46 @@ void NetworkTest::windowConnectsAndSeesTheServerGo()
     QTRY_VERIFY2(ui.StatusPanel1->toolTip().contains("refused the connection"),
                  qPrintable(ui.StatusPanel1->toolTip()));
     QVERIFY(!window.fixture.serial().portOpen());
+}
+
+void NetworkTest::typedIntoTheDeviceList()
+{
+    ModemSim sim(simArguments(38400));
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
+    Ser2Net server(sim.linkPath(), kModemRate);
+    QVERIFY2(server.isReady(), qPrintable(server.errorString()));
+    FormFixture fixture(FormFixture::Link::Serial);
+    Form1Ui &ui = fixture.start().ui();
+    ui.showPage(Form1Ui::Page::CommsPortSetup);
+    QLineEdit &edit = *ui.DeviceList->lineEdit();
+    const auto mapped = [&fixture] {
+        return QSettings(fixture.settingsFile(), QSettings::IniFormat)
+            .value(QStringLiteral("Ports/1"))
+            .toString();
+    };
+
+    // A name that is neither a device nor a network port is refused with a
+    // message, and nothing is mapped.
+    edit.clear();
+    QTest::keyClicks(&edit, QStringLiteral("rfc2217://127.0.0.1"));
+    QTest::keyClick(&edit, Qt::Key_Return);
+    QCOMPARE(fixture.dialogs.messages.size(), 1);
+    const QString &prompt = fixture.dialogs.messages.first().prompt;
+    QVERIFY2(prompt.contains("is neither a device nor a network port"), qPrintable(prompt));
+    QVERIFY(mapped().isEmpty());
+
+    // The server's name, typed and entered, maps comm port 1 and Connect
+    // reads the modem through it.
+    edit.clear();
+    QTest::keyClicks(&edit, server.rfc2217Name());
+    QTest::keyClick(&edit, Qt::Key_Return);
+    QCOMPARE(mapped(), server.rfc2217Name());
+    QVERIFY2(ui.DeviceLine->text().contains("RFC 2217"), qPrintable(ui.DeviceLine->text()));
+    QCOMPARE(ui.DeviceList->currentText(), server.rfc2217Name());
+    QTRY_COMPARE(fieldTexts(ui), kUnreadFields);
+    ui.Command7->click();
+    QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
+    QCOMPARE(fixture.dialogs.messages.size(), 1);
 }
 
 void NetworkTest::connectionFaults()

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -142,7 +143,18 @@ void CommsPage::fillDeviceList()
     if (typing) {
         list.setEditText(typed);
         list.lineEdit()->setModified(true);
+    } else {
+        showChosenDevice();
     }
+}
+
+void CommsPage::showChosenDevice()
+{
+    // The edit part shows the device's name alone, from its start; the list
+    // shows what each device is beside it.
+    QComboBox &list = *m_ui.DeviceList;
+    list.setEditText(list.currentIndex() >= 0 ? list.currentData().toString() : QString());
+    list.lineEdit()->setCursorPosition(0);
 }
 
 void CommsPage::chooseDevice(int index)
@@ -153,6 +165,7 @@ void CommsPage::chooseDevice(int index)
         return;
     mapPort(number, device);
     showDeviceLine();
+    showChosenDevice();
 }
 
 void CommsPage::enterDevice(const QString &text)
@@ -167,7 +180,7 @@ void CommsPage::enterDevice(const QString &text)
     }
     if (text.isEmpty() || number <= 0)
         return;
-    if (!SerialDevices::describe(text)) {
+    if (!SerialDevices::describe(text) || QFileInfo(text).isDir()) {
         m_platform.dialogs.messageBox(
             QStringLiteral("\"%1\" is neither a device nor a network port. Choose the modem's "
                            "device in the list, or type rfc2217://HOST:PORT or tcp://HOST:PORT "

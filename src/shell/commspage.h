@@ -54,6 +54,7 @@ private:
     void poll();
     void showDeviceLine();
     void fillDeviceList();
+    void showChosenDevice();
     int portNumber() const;
     void showTrying(const QString &device, const QString &rate, int attempt, int attempts);
     void setScanning(bool scanning);

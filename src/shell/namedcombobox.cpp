@@ -3,6 +3,7 @@
 #include "namedcomboboxaccessible.h"
 
 #include <QAccessible>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 NamedComboBox::NamedComboBox(QWidget *parent)
@@ -29,8 +30,19 @@ void NamedComboBox::acceptTypedText()
     auto *edit = new QLineEdit(this);
     useEditPart(edit);
     setInsertPolicy(QComboBox::NoInsert);
-    connect(edit, &QLineEdit::returnPressed, this,
-            [this, edit] { Q_EMIT textEntered(edit->text().trimmed()); });
+    // The list hands a Return the edit part left to it back to the edit part,
+    // which would raise returnPressed() twice; the key itself comes once.
+    edit->installEventFilter(this);
+}
+
+bool NamedComboBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            Q_EMIT textEntered(lineEdit()->text().trimmed());
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void NamedComboBox::useEditPart(QLineEdit *edit)

@@ -26,6 +26,9 @@ public:
     // Return hands out as textEntered(); nothing typed becomes an item.
     void acceptTypedText();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 Q_SIGNALS:
     void itemChosen(int index);
     void textEntered(const QString &text);
