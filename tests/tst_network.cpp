@@ -297,6 +297,10 @@ void NetworkTest::rawTcpCarriesDataAtTheServersRate()
     const Run read = run({"read", "--device", server.tcpName(), "--baud", "38400"});
     QVERIFY2(read.code == 0, qPrintable(read.err));
     QCOMPARE(read.out, kSimText);
+    QCOMPARE(read.err, QStringLiteral("miran-cli: %1 is a raw TCP port: the line runs at the "
+                                      "server's baud rate, which --baud does not change "
+                                      "(rfc2217:// can set it).\n")
+                           .arg(server.tcpName()));
 
     // Find Modem says why it cannot scan there, and sends nothing.
     const Run found = run({"find", "--device", server.tcpName()});

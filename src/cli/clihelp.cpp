@@ -4,7 +4,9 @@
 
 namespace {
 const QString kPortOptions = QStringLiteral(
-    "  --device PATH        the modem's serial device, for example /dev/ttyUSB0; give\n"
+    "  --device PATH        the modem's serial device, for example /dev/ttyUSB0, or a\n"
+    "                       serial server's port: rfc2217://HOST:PORT (sets the\n"
+    "                       rate there) or tcp://HOST:PORT (the server's rate); give\n"
     "                       it again for more devices, which run at the same time\n"
     "  --devices FILE       more devices, one a line (blank lines and lines that\n"
     "                       start with # are skipped; - for standard input)\n"

@@ -9,6 +9,7 @@
 #include "exitcode.h"
 
 #include "platform/interruptwatcher.h"
+#include "platform/networkport.h"
 #include "platform/portmap.h"
 #include "platform/serialdevices.h"
 #include "platform/settingsstore.h"
@@ -115,7 +116,9 @@ int CliRunner::read(const CliRequest &request)
 {
     SettingsStore settings;
     PortMap portMap(settings);
-    CliModem modem(portMap, commPortFor(request, portMap), request.baud);
+    const int commPort = commPortFor(request, portMap);
+    noteFixedRate(portMap.device(commPort));
+    CliModem modem(portMap, commPort, request.baud);
     watchInterrupts(modem);
     const CliModem::Outcome outcome = modem.read();
     report(outcome.messages);
@@ -138,7 +141,9 @@ int CliRunner::write(const CliRequest &request)
 
     SettingsStore settings;
     PortMap portMap(settings);
-    CliModem modem(portMap, commPortFor(request, portMap), request.baud);
+    const int commPort = commPortFor(request, portMap);
+    noteFixedRate(portMap.device(commPort));
+    CliModem modem(portMap, commPort, request.baud);
     watchInterrupts(modem);
     const CliModem::Outcome current = modem.read();
     report(current.messages);
@@ -336,6 +341,14 @@ void CliRunner::watchInterrupts(CliModem &modem)
         modem.interrupt(m_interrupts.received());
     QObject::connect(&m_interrupts, &InterruptWatcher::interrupted, &modem,
                      [&modem](int signalNumber) { modem.interrupt(signalNumber); });
+}
+
+void CliRunner::noteFixedRate(const QString &device)
+{
+    if (NetworkPort::hasFixedRate(device))
+        report({QStringLiteral("%1 is a raw TCP port: the line runs at the server's baud rate, "
+                               "which --baud does not change (rfc2217:// can set it).")
+                    .arg(device)});
 }
 
 void CliRunner::report(const QStringList &messages)

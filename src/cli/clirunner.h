@@ -45,6 +45,8 @@ private:
     static QString fromError(const CliRequest &request, const QString &error);
     // A signal, also one that came earlier, aborts the modem's session.
     void watchInterrupts(CliModem &modem);
+    // Says once that a raw TCP port's rate is the server's.
+    void noteFixedRate(const QString &device);
     void report(const QStringList &messages);
     void print(const ModemConfig &config, bool json);
 
