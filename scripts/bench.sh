@@ -2,7 +2,9 @@
 # Builds the benchmarks and prints their tables: start-up time and memory,
 # CPU while idle and while waiting, end-to-end receive throughput, and the
 # terminal's receive box, the time of a miran-cli read, and a miran-cli write
-# to many modems in one run against one modem's. Figures are only comparable
+# to many modems in one run against one modem's, and the same with half of
+# the modems behind ser2net (when installed: scripts/install-deps.sh network)
+# beside a read through RFC 2217 and a local one. Figures are only comparable
 # within one run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -33,3 +35,6 @@ echo "## miran-cli read, one run after another"
 echo
 echo "## miran-cli write to many modems in one run"
 "$root/bench/cli/many.sh" "$build/tools/modem-sim/modem-sim" "$build/src/cli/miran-cli"
+echo
+echo "## modems behind a serial server on the network"
+"$root/bench/cli/network.sh" "$build/tools/modem-sim/modem-sim" "$build/src/cli/miran-cli"
