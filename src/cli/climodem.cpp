@@ -16,11 +16,10 @@ CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *par
     // start so, and that pass must not take the first reply's decoding.
     m_timer.stop();
     m_session.setPortSetting(QString::number(commPort));
-    connect(&m_comm, &CommControl::portLost, this,
-            [this](const QString &description, int number) {
-                m_lostDescription = QStringLiteral("%1 %2 and run the command again.")
-                                        .arg(description, FailureStatus::lossRemedy(number));
-            });
+    connect(&m_comm, &CommControl::portLost, this, [this](const QString &description, int number) {
+        m_lostDescription = QStringLiteral("%1 %2 and run the command again.")
+                                .arg(description, FailureStatus::lossRemedy(number));
+    });
 }
 
 std::optional<CliModem::Outcome> CliModem::exchangeFailed()
