@@ -1,5 +1,6 @@
 // miran-cli, the real executable, against the simulated modem: what it
 // prints, what it puts on the wire, and how it exits.
+#include "support/cliprogram.h"
 #include "support/modemsim.h"
 #include "support/seeds.h"
 
@@ -9,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -28,13 +28,6 @@ const QString kSimJson =
                    "\n");
 const QString kNoResponse =
     QStringLiteral("miran-cli: No Response from Modem. Check Comms Port & Baud rate\n");
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
 
 // Bytes the program sent, as the simulator received them, in bursts.
 QList<QByteArray> wire(const ModemSim &sim)
@@ -87,50 +80,23 @@ private Q_SLOTS:
     void portsListsTheSimulator();
 
 private:
-    QProcessEnvironment environment() const;
-    void start(QProcess &process, const QStringList &arguments) const;
-    Run run(const QStringList &arguments, const QByteArray &input = {}) const;
+    CliRun run(const QStringList &arguments, const QByteArray &input = {}) const
+    {
+        return m_cli->run(arguments, input);
+    }
+    void start(QProcess &process, const QStringList &arguments) const
+    {
+        m_cli->start(process, arguments);
+    }
 
-    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<CliProgram> m_cli;
 };
 
 void CliTest::init()
 {
     // Each test has a settings folder of its own, so the user's are never read.
-    m_config = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_config->isValid());
-}
-
-QProcessEnvironment CliTest::environment() const
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
-    // No display of any kind: the tool needs none.
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    return environment;
-}
-
-void CliTest::start(QProcess &process, const QStringList &arguments) const
-{
-    process.setProcessEnvironment(environment());
-    process.start(qEnvironmentVariable("MIRAN_CLI", QStringLiteral(MIRAN_CLI_PATH)), arguments);
-}
-
-Run CliTest::run(const QStringList &arguments, const QByteArray &input) const
-{
-    QProcess process;
-    start(process, arguments);
-    if (!process.waitForStarted(kRunTimeoutMs))
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(kRunTimeoutMs))
-        process.kill();
-    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return {code, QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    m_cli = std::make_unique<CliProgram>();
+    QVERIFY(m_cli->isValid());
 }
 
 void CliTest::helpAndVersion_data()
@@ -166,7 +132,7 @@ void CliTest::helpAndVersion()
     QFETCH(int, code);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    const Run result = run(arguments);
+    const CliRun result = run(arguments);
     QCOMPARE(result.code, code);
     QVERIFY2(out.isEmpty() ? result.out.isEmpty() : result.out.startsWith(out),
              qPrintable(result.out));
@@ -189,7 +155,7 @@ void CliTest::read()
     ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
-    const Run result = run(QStringList{"read", "--device", sim.linkPath()} + options);
+    const CliRun result = run(QStringList{"read", "--device", sim.linkPath()} + options);
 
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
@@ -204,8 +170,8 @@ void CliTest::writeIsVerified()
     ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
-    const Run result = run({"write", "--device", sim.linkPath(), "--module", "01020304", "--power",
-                            "2", "--rx-size", "64"});
+    const CliRun result = run({"write", "--device", sim.linkPath(), "--module", "01020304",
+                               "--power", "2", "--rx-size", "64"});
 
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
@@ -227,8 +193,8 @@ void CliTest::clampedValueIsNotTaken()
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
     // WHEN both are set beyond what it takes, beside a value it does take
-    const Run result = run({"write", "--device", sim.linkPath(), "--power", "5", "--channel", "40",
-                            "--tx-size", "64"});
+    const CliRun result = run({"write", "--device", sim.linkPath(), "--power", "5", "--channel",
+                               "40", "--tx-size", "64"});
 
     // THEN it exits 4 and names each field not taken, sent and reported
     QCOMPARE(result.code, 4);
@@ -274,13 +240,13 @@ void CliTest::badValuesSendNothing()
     ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     if (!fromFile.isEmpty()) {
-        QFile file(m_config->filePath(QStringLiteral("modem.json")));
+        QFile file(m_cli->filePath(QStringLiteral("modem.json")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(fromFile);
         options << "--from" << file.fileName();
     }
 
-    const Run result = run(QStringList{"write", "--device", sim.linkPath()} + options);
+    const CliRun result = run(QStringList{"write", "--device", sim.linkPath()} + options);
 
     QCOMPARE(result.code, 2);
     QVERIFY2(result.err.contains(err), qPrintable(result.err));
@@ -324,7 +290,7 @@ void CliTest::readFails()
     ModemSim sim(QStringList{QStringLiteral("--config"), kSimConfiguration} + simOptions);
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
-    const Run result = run({"write", "--device", sim.linkPath(), "--power", "1"});
+    const CliRun result = run({"write", "--device", sim.linkPath(), "--power", "1"});
 
     QCOMPARE(result.code, code);
     QVERIFY2(result.err.startsWith(err), qPrintable(result.err));
@@ -341,8 +307,8 @@ void CliTest::readFails()
 
 void CliTest::noDevice()
 {
-    const QString missing = m_config->filePath(QStringLiteral("ttyUSB9"));
-    const Run result = run({"read", "--device", missing});
+    const QString missing = m_cli->filePath(QStringLiteral("ttyUSB9"));
+    const CliRun result = run({"read", "--device", missing});
     QCOMPARE(result.code, 5);
     QCOMPARE(result.out, QString());
     // The serial component's own description, which names the device.
@@ -361,23 +327,23 @@ void CliTest::fromCopiesOneModemToAnother()
     QVERIFY2(second.isReady(), qPrintable(second.errorString()));
 
     // GIVEN the first modem's configuration saved as read --json prints it
-    const Run saved = run({"read", "--device", first.linkPath(), "--json"});
+    const CliRun saved = run({"read", "--device", first.linkPath(), "--json"});
     QCOMPARE(saved.code, 0);
-    const QString file = m_config->filePath(QStringLiteral("first.json"));
+    const QString file = m_cli->filePath(QStringLiteral("first.json"));
     QFile out(file);
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write(saved.out.toUtf8());
     out.close();
 
     // WHEN it is written into the second, once from the file and once piped
-    const Run copied = run({"write", "--device", second.linkPath(), "--from", file});
+    const CliRun copied = run({"write", "--device", second.linkPath(), "--from", file});
     QCOMPARE(copied.err, QString());
     QCOMPARE(copied.code, 0);
     QCOMPARE(second.configuration(), source);
 
     ModemSim third({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(third.isReady(), qPrintable(third.errorString()));
-    const Run piped =
+    const CliRun piped =
         run({"write", "--device", third.linkPath(), "--from", "-"}, saved.out.toUtf8());
     QCOMPARE(piped.code, 0);
 
@@ -390,19 +356,19 @@ void CliTest::commMapsThroughPorts()
 {
     ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    QVERIFY(QDir(m_config->path()).mkpath(QStringLiteral("MIRAN")));
-    QFile ini(m_config->filePath(QStringLiteral("MIRAN/MIRAN.ini")));
+    QVERIFY(QDir(m_cli->configPath()).mkpath(QStringLiteral("MIRAN")));
+    QFile ini(m_cli->filePath(QStringLiteral("MIRAN/MIRAN.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write("[Ports]\n7=" + sim.linkPath().toUtf8() + "\n");
     ini.close();
 
-    const Run mapped = run({"read", "--comm", "7"});
+    const CliRun mapped = run({"read", "--comm", "7"});
     QCOMPARE(mapped.err, QString());
     QCOMPARE(mapped.code, 0);
     QCOMPARE(mapped.out, kSimText);
 
     // An unmapped number keeps the window's default device.
-    const Run unmapped = run({"read", "--comm", "200"});
+    const CliRun unmapped = run({"read", "--comm", "200"});
     QCOMPARE(unmapped.code, 5);
     QVERIFY2(unmapped.err.contains(QStringLiteral("/dev/ttyS199")), qPrintable(unmapped.err));
 }
@@ -491,7 +457,7 @@ void CliTest::findAtAnotherRate()
     ModemSim sim({QStringLiteral("--config"), kSimConfiguration, QStringLiteral("--baud"), rate});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
-    const Run result = run(QStringList{"find", "--device", sim.linkPath()} + options);
+    const CliRun result = run(QStringList{"find", "--device", sim.linkPath()} + options);
 
     QCOMPARE(result.code, 0);
     QVERIFY2(result.out.endsWith(out), qPrintable(result.out));
@@ -510,7 +476,7 @@ void CliTest::findWithNoAnswer()
     ModemSim sim({QStringLiteral("--no-answer")});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
-    const Run result = run({"find", "--device", sim.linkPath()});
+    const CliRun result = run({"find", "--device", sim.linkPath()});
 
     QCOMPARE(result.code, 3);
     QCOMPARE(result.out, QString());
@@ -550,7 +516,7 @@ void CliTest::runsStraightAfterOneAnother()
         // GIVEN a read at the wrong rate, whose "---" is the last thing sent
         QCOMPARE(run({"read", "--device", sim.linkPath(), "--baud", "9600"}).code, 3);
         // WHEN find starts at once
-        const Run found = run({"find", "--device", sim.linkPath()});
+        const CliRun found = run({"find", "--device", sim.linkPath()});
         // THEN its first "+++" stands apart from that "---" and is answered
         QCOMPARE(found.code, 0);
         QCOMPARE(found.out, sim.linkPath() + " 38400\n");
@@ -640,7 +606,7 @@ void CliTest::portsListsTheSimulator()
     ModemSim sim;
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
-    const Run result = run(json ? QStringList{"ports", "--json"} : QStringList{"ports"});
+    const CliRun result = run(json ? QStringList{"ports", "--json"} : QStringList{"ports"});
 
     QCOMPARE(result.code, 0);
     QCOMPARE(result.err, QString());

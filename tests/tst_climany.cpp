@@ -2,6 +2,7 @@
 // all at once, results in the order given, and the worst exit code.
 #include "cli/cliarguments.h"
 #include "cli/cliresults.h"
+#include "support/cliprogram.h"
 #include "support/modemsim.h"
 
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -18,13 +18,6 @@
 
 namespace {
 constexpr int kRunTimeoutMs = 60'000;
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
 
 // The configuration of modem n, with its last four bytes as hex.
 QString configuration(int n, const char *lastFour)
@@ -81,53 +74,28 @@ private Q_SLOTS:
     void childArgumentsLoseTheDevices();
 
 private:
-    QProcessEnvironment environment() const;
-    void start(QProcess &process, const QStringList &arguments) const;
-    Run run(const QStringList &arguments, const QByteArray &input = {}) const;
+    CliRun run(const QStringList &arguments, const QByteArray &input = {}) const
+    {
+        return m_cli->run(arguments, input);
+    }
+    void start(QProcess &process, const QStringList &arguments) const
+    {
+        m_cli->start(process, arguments);
+    }
     QString writeFile(const QString &name, const QByteArray &content) const;
 
-    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<CliProgram> m_cli;
 };
 
 void CliManyTest::init()
 {
-    m_config = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_config->isValid());
-}
-
-QProcessEnvironment CliManyTest::environment() const
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    return environment;
-}
-
-void CliManyTest::start(QProcess &process, const QStringList &arguments) const
-{
-    process.setProcessEnvironment(environment());
-    process.start(qEnvironmentVariable("MIRAN_CLI", QStringLiteral(MIRAN_CLI_PATH)), arguments);
-}
-
-Run CliManyTest::run(const QStringList &arguments, const QByteArray &input) const
-{
-    QProcess process;
-    start(process, arguments);
-    if (!process.waitForStarted(kRunTimeoutMs))
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(kRunTimeoutMs))
-        process.kill();
-    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return {code, QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    m_cli = std::make_unique<CliProgram>();
+    QVERIFY(m_cli->isValid());
 }
 
 QString CliManyTest::writeFile(const QString &name, const QByteArray &content) const
 {
-    QFile file(m_config->filePath(name));
+    QFile file(m_cli->filePath(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
         return {};
     return file.fileName();
@@ -140,8 +108,8 @@ void CliManyTest::readsThreeModemsAsJson()
         QVERIFY2(sim->isReady(), qPrintable(sim->errorString()));
 
     // Given last to first: the output follows the order given.
-    const Run result = run({"read", "--json", "--device", sims[2]->linkPath(), "--device",
-                            sims[1]->linkPath(), "--device", sims[0]->linkPath()});
+    const CliRun result = run({"read", "--json", "--device", sims[2]->linkPath(), "--device",
+                               sims[1]->linkPath(), "--device", sims[0]->linkPath()});
 
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
@@ -167,8 +135,8 @@ void CliManyTest::writesTwoModems()
     for (const auto &sim : sims)
         QVERIFY2(sim->isReady(), qPrintable(sim->errorString()));
 
-    const Run result = run({"write", "--device", sims[0]->linkPath(), "--device",
-                            sims[1]->linkPath(), "--channel", "12", "--power", "2"});
+    const CliRun result = run({"write", "--device", sims[0]->linkPath(), "--device",
+                               sims[1]->linkPath(), "--channel", "12", "--power", "2"});
 
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
@@ -186,9 +154,9 @@ void CliManyTest::missingDeviceFailsAlone()
 {
     ModemSim sim({QStringLiteral("--config"), kSimConfiguration});
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
-    const QString missing = m_config->filePath(QStringLiteral("ttyUSB9"));
+    const QString missing = m_cli->filePath(QStringLiteral("ttyUSB9"));
 
-    const Run result = run({"read", "--device", sim.linkPath(), "--device", missing, "--json"});
+    const CliRun result = run({"read", "--device", sim.linkPath(), "--device", missing, "--json"});
 
     QCOMPARE(result.code, 5);
     const QList<QJsonObject> objects = jsonLines(result.out);
@@ -216,7 +184,7 @@ void CliManyTest::resultsFollowTheGivenOrder()
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
 
     // WHEN both are read
-    const Run result = run({"read", "--device", silent.linkPath(), "--device", sim.linkPath()});
+    const CliRun result = run({"read", "--device", silent.linkPath(), "--device", sim.linkPath()});
 
     // THEN the silent one comes first, the exit code is its own
     QCOMPARE(result.code, 3);
@@ -250,8 +218,9 @@ void CliManyTest::devicesFromAFile()
 
     // --device first, then the file's devices in their order; a commented
     // line is no device.
-    const Run result = run({"read", "--json", "--device", sims[0]->linkPath(), "--devices", file},
-                           standardInput ? list : QByteArray());
+    const CliRun result =
+        run({"read", "--json", "--device", sims[0]->linkPath(), "--devices", file},
+            standardInput ? list : QByteArray());
 
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
@@ -269,8 +238,8 @@ void CliManyTest::oneListedDeviceRunsAsAlone()
     QVERIFY2(sim.isReady(), qPrintable(sim.errorString()));
     const QString file = writeFile("devices", sim.linkPath().toUtf8() + "\n");
 
-    const Run listed = run({"read", "--devices", file});
-    const Run alone = run({"read", "--device", sim.linkPath()});
+    const CliRun listed = run({"read", "--devices", file});
+    const CliRun alone = run({"read", "--device", sim.linkPath()});
 
     QCOMPARE(listed.code, 0);
     QCOMPARE(listed.out, alone.out);
@@ -303,7 +272,7 @@ void CliManyTest::duplicateDeviceIsRefused()
     else
         arguments << "--device" << other.linkPath() << "--device" << second;
 
-    const Run result = run(arguments);
+    const CliRun result = run(arguments);
 
     QCOMPARE(result.code, 2);
     QCOMPARE(result.out, QString());

@@ -1,6 +1,7 @@
 // Network ports against a real serial server: ser2net on 127.0.0.1 in front
 // of the simulated modem, reached as rfc2217://HOST:PORT and tcp://HOST:PORT
 // by miran-cli and by the window; and the faults a network brings.
+#include "support/cliprogram.h"
 #include "support/controltexts.h"
 #include "support/cputime.h"
 #include "support/modemsim.h"
@@ -36,13 +37,6 @@ namespace {
 constexpr int kRunTimeoutMs = 30'000;
 const QString kSimText = QStringLiteral(
     "destination 7F7F7F7E\nmodule 0A01FF05\nchannel 10\npower 3\ntx-size 30\nrx-size 30\n");
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
 
 // The modem's line rate differs from the one the server opens its device at,
 // so a run reaches the modem only by setting the rate over the network.
@@ -209,47 +203,17 @@ private Q_SLOTS:
     void replySplitByTheNetwork();
 
 private:
-    QProcessEnvironment environment() const;
-    void start(QProcess &process, const QStringList &arguments) const;
     // Runs miran-cli with this test's event loop going, for the proxies.
-    Run run(const QStringList &arguments) const;
+    CliRun run(const QStringList &arguments) const { return m_cli.runWithEvents(arguments); }
 
-    QTemporaryDir m_config;
+    CliProgram m_cli;
 };
 
 void NetworkTest::initTestCase()
 {
     if (Ser2Net::program().isEmpty())
         QSKIP("needs ser2net (scripts/install-deps.sh network)");
-    QVERIFY(m_config.isValid());
-}
-
-QProcessEnvironment NetworkTest::environment() const
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-    return environment;
-}
-
-void NetworkTest::start(QProcess &process, const QStringList &arguments) const
-{
-    process.setProcessEnvironment(environment());
-    process.start(qEnvironmentVariable("MIRAN_CLI"), arguments);
-}
-
-Run NetworkTest::run(const QStringList &arguments) const
-{
-    QProcess process;
-    start(process, arguments);
-    if (!process.waitForStarted(kRunTimeoutMs))
-        return {};
-    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; },
-                         kRunTimeoutMs))
-        process.kill();
-    process.waitForFinished();
-    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return {code, QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    QVERIFY(m_cli.isValid());
 }
 
 void NetworkTest::cliReadWriteAndFindThroughRfc2217()
@@ -262,15 +226,15 @@ void NetworkTest::cliReadWriteAndFindThroughRfc2217()
     const QString baud = QString::number(kModemRate);
 
     // Read at the modem's rate, which only the network request sets.
-    Run read = run({"read", "--device", device, "--baud", baud});
+    CliRun read = run({"read", "--device", device, "--baud", baud});
     QCOMPARE(read.code, 0);
     QCOMPARE(read.out, kSimText);
     // At the server's own rate the modem hears nothing it understands.
     QCOMPARE(run({"read", "--device", device, "--baud", QString::number(kServerRate)}).code, 3);
 
     // FF bytes both ways: written, reported back and held by the modem.
-    const Run written = run({"write", "--device", device, "--baud", baud, "--destination",
-                             "FFFFFFFF", "--module", "12FF34FF", "--channel", "255"});
+    const CliRun written = run({"write", "--device", device, "--baud", baud, "--destination",
+                                "FFFFFFFF", "--module", "12FF34FF", "--channel", "255"});
     QVERIFY2(written.code == 0, qPrintable(written.err));
     QCOMPARE(written.out, QStringLiteral("destination FFFFFFFF\nmodule 12FF34FF\nchannel 255\n"
                                          "power 3\ntx-size 30\nrx-size 30\n"));
@@ -279,7 +243,7 @@ void NetworkTest::cliReadWriteAndFindThroughRfc2217()
     QVERIFY2(read.out.contains("\"bytes\":\"FFFFFFFF12FF34FFFF031E1E\""), qPrintable(read.out));
 
     // Find tries the rates over the network and names the one that answered.
-    const Run found = run({"find", "--device", device});
+    const CliRun found = run({"find", "--device", device});
     QVERIFY2(found.code == 0, qPrintable(found.err));
     QCOMPARE(found.out, device + " 9600\n");
     // Each run took the modem out of command mode.
@@ -294,7 +258,7 @@ void NetworkTest::rawTcpCarriesDataAtTheServersRate()
     QVERIFY2(server.isReady(), qPrintable(server.errorString()));
 
     // --baud cannot change a raw port's rate: the server's 9600 holds.
-    const Run read = run({"read", "--device", server.tcpName(), "--baud", "38400"});
+    const CliRun read = run({"read", "--device", server.tcpName(), "--baud", "38400"});
     QVERIFY2(read.code == 0, qPrintable(read.err));
     QCOMPARE(read.out, kSimText);
     QCOMPARE(read.err, QStringLiteral("miran-cli: %1 is a raw TCP port: the line runs at the "
@@ -303,7 +267,7 @@ void NetworkTest::rawTcpCarriesDataAtTheServersRate()
                            .arg(server.tcpName()));
 
     // Find Modem says why it cannot scan there, and sends nothing.
-    const Run found = run({"find", "--device", server.tcpName()});
+    const CliRun found = run({"find", "--device", server.tcpName()});
     QCOMPARE(found.code, 5);
     QVERIFY2(found.err.contains("baud rate is set at its server, so Find Modem cannot try rates"),
              qPrintable(found.err));
@@ -318,8 +282,8 @@ void NetworkTest::serverGoneDuringASet()
     QVERIFY2(server.isReady(), qPrintable(server.errorString()));
 
     QProcess process;
-    start(process,
-          {"write", "--device", server.rfc2217Name(), "--baud", "9600", "--channel", "20"});
+    m_cli.start(process,
+                {"write", "--device", server.rfc2217Name(), "--baud", "9600", "--channel", "20"});
     // The write reads first, then enters command mode again for the packet:
     // the server dies there.
     QVERIFY(QTest::qWaitFor([&sim] { return countEvents(sim, "MODE", "command") >= 2; },
@@ -420,7 +384,7 @@ void NetworkTest::connectionFaults()
     const quint16 port = closed.serverPort();
     closed.close();
     const QString refused = QStringLiteral("rfc2217://127.0.0.1:%1").arg(port);
-    const Run read = run({"read", "--device", refused});
+    const CliRun read = run({"read", "--device", refused});
     QCOMPARE(read.code, 5);
     QVERIFY2(read.err.contains(refused + " (port " + QString::number(port) +
                                " of 127.0.0.1) refused the connection"),
@@ -480,7 +444,7 @@ void NetworkTest::replySplitByTheNetwork()
     const quint16 rawPort = static_cast<quint16>(server.tcpName().section(':', -1).toUInt());
     DelayingProxy proxy(rawPort, 6, std::chrono::milliseconds(delayMs));
 
-    const Run written =
+    const CliRun written =
         run({"write", "--device", QStringLiteral("tcp://127.0.0.1:%1").arg(proxy.port()),
              "--channel", "20"});
     QVERIFY2(written.code == code, qPrintable(written.err));

@@ -7,6 +7,7 @@
 #include "cliresults.h"
 #include "devicelist.h"
 #include "exitcode.h"
+#include "inputfile.h"
 
 #include "platform/interruptwatcher.h"
 #include "platform/networkport.h"
@@ -15,7 +16,6 @@
 #include "platform/settingsstore.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -318,20 +318,7 @@ std::optional<ModemConfig> CliRunner::loadFrom(const QString &file, QString &err
 
 std::optional<QByteArray> CliRunner::readFrom(const QString &file, QString &error) const
 {
-    QFile input;
-    const bool opened = file == QLatin1String("-")
-                            ? input.open(stdin, QIODevice::ReadOnly)
-                            : (input.setFileName(file), input.open(QIODevice::ReadOnly));
-    if (!opened) {
-        error = input.errorString();
-        return std::nullopt;
-    }
-    const QByteArray content = input.read(kLargestFromFile + 1);
-    if (content.size() > kLargestFromFile) {
-        error = QStringLiteral("it is too large to be a configuration");
-        return std::nullopt;
-    }
-    return content;
+    return InputFile::read(file, kLargestFromFile, QStringLiteral("a configuration"), error);
 }
 
 void CliRunner::watchInterrupts(CliModem &modem)

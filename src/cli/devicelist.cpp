@@ -1,6 +1,7 @@
 #include "devicelist.h"
 
-#include <QFile>
+#include "inputfile.h"
+
 #include <QFileInfo>
 #include <QHash>
 
@@ -31,20 +32,11 @@ QStringList DeviceList::parse(const QByteArray &content)
 
 std::optional<QStringList> DeviceList::read(const QString &file, QString &error)
 {
-    QFile input;
-    const bool opened = file == QLatin1String("-")
-                            ? input.open(stdin, QIODevice::ReadOnly)
-                            : (input.setFileName(file), input.open(QIODevice::ReadOnly));
-    if (!opened) {
-        error = input.errorString();
+    const std::optional<QByteArray> content =
+        InputFile::read(file, kLargestList, QStringLiteral("a list of devices"), error);
+    if (!content)
         return std::nullopt;
-    }
-    const QByteArray content = input.read(kLargestList + 1);
-    if (content.size() > kLargestList) {
-        error = QStringLiteral("it is too large to be a list of devices");
-        return std::nullopt;
-    }
-    return parse(content);
+    return parse(*content);
 }
 
 QString DeviceList::duplicateError(const QStringList &devices)
