@@ -173,12 +173,15 @@ private:
     std::atomic<bool> m_stop = false;
 };
 
+// The failure of an open, which must leave the port closed.
 std::optional<Failure> openFailure(const QString &name, qint32 rate)
 {
     NetworkPort port;
     try {
         port.open(name, rate);
     } catch (const Failure &failure) {
+        if (port.isOpen())
+            return Failure(0, QStringLiteral("left open after: ") + failure.description());
         return failure;
     }
     return std::nullopt;
@@ -405,6 +408,7 @@ void NetworkTest::connectionFaults()
     FixedRateServer silent(std::nullopt);
     const std::optional<Failure> timedOut = openFailure(silent.name(), 9600);
     QVERIFY(timedOut);
+    QCOMPARE(timedOut->number(), FailureNumber::DeviceUnavailable);
     QVERIFY2(timedOut->description().contains("did not confirm the line rate within 5 s"),
              qPrintable(timedOut->description()));
 }

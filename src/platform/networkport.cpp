@@ -84,7 +84,13 @@ void NetworkPort::open(const QString &name, qint32 rate)
     m_open = true;
     if (m_address.kind == Kind::Rfc2217) {
         m_socket.write(TelnetStream::opening() + TelnetStream::setFraming8N1());
-        requestRate(rate);
+        try {
+            requestRate(rate);
+        } catch (const Failure &) {
+            // A port that did not open as asked is not left open.
+            close();
+            throw;
+        }
     }
     // Whatever the server sent before the line was set is not a reply.
     m_data.clear();
@@ -153,10 +159,9 @@ bool NetworkPort::waitUntil(const std::function<bool()> &done)
 
 void NetworkPort::failOpen(const QString &description)
 {
-    const bool wasOpen = m_open;
+    // Not a failure of the rate: another rate would fare no better.
     close();
-    throw Failure(wasOpen ? FailureNumber::CommStateFailed : FailureNumber::DeviceUnavailable,
-                  description);
+    throw Failure(FailureNumber::DeviceUnavailable, description);
 }
 
 QString NetworkPort::connectFailure() const
