@@ -2,21 +2,14 @@
 
 #include "inputfile.h"
 
-#include <QFileInfo>
+#include "platform/serialdevices.h"
+
 #include <QHash>
 
 namespace {
 // A list of a few hundred devices is some kilobytes; anything far larger is
 // not a list.
 constexpr qint64 kLargestList = 1024 * 1024;
-
-// What names one device: the file a path leads to, through any symlink, or
-// the name as given when it is no file (yet).
-QString identity(const QString &device)
-{
-    const QString canonical = QFileInfo(device).canonicalFilePath();
-    return canonical.isEmpty() ? device : canonical;
-}
 } // namespace
 
 QStringList DeviceList::parse(const QByteArray &content)
@@ -43,7 +36,7 @@ QString DeviceList::duplicateError(const QStringList &devices)
 {
     QHash<QString, QString> firstNamed;
     for (const QString &device : devices) {
-        const QString key = identity(device);
+        const QString key = SerialDevices::node(device);
         const auto earlier = firstNamed.constFind(key);
         if (earlier == firstNamed.cend()) {
             firstNamed.insert(key, device);

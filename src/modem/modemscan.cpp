@@ -7,19 +7,12 @@
 #include "platform/portmap.h"
 #include "platform/serialdevices.h"
 
-#include <QFileInfo>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
 namespace {
 const QString kLikeliest[] = {QStringLiteral("38400"), QStringLiteral("9600"),
                               QStringLiteral("19200")};
-
-QString canonical(const QString &path)
-{
-    const QString resolved = QFileInfo(path).canonicalFilePath();
-    return resolved.isEmpty() ? path : resolved;
-}
 
 // A failure that concerns the rate only; the device may take the next one.
 bool isRateFailure(int number)
@@ -87,9 +80,9 @@ QStringList ModemScan::devicesFor(const PortMap &portMap, int portNumber, bool e
     QStringList devices{portMap.device(portNumber)};
     if (!everyUsbDevice)
         return devices;
-    QStringList nodes{canonical(devices.first())};
+    QStringList nodes{SerialDevices::node(devices.first())};
     for (const SerialDevices::Device &device : SerialDevices::present(portMap, 1, 0)) {
-        const QString node = canonical(device.systemPath);
+        const QString node = SerialDevices::node(device.systemPath);
         if (!device.isUsb() || nodes.contains(node))
             continue;
         nodes.append(node);

@@ -10,12 +10,6 @@
 namespace {
 const QString kPtyFolder = QStringLiteral("/dev/pts");
 
-QString canonical(const QString &path)
-{
-    const QString resolved = QFileInfo(path).canonicalFilePath();
-    return resolved.isEmpty() ? path : resolved;
-}
-
 QString hex4(quint16 value)
 {
     return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0'));
@@ -50,7 +44,7 @@ QList<SerialDevices::Device> SerialDevices::present(const PortMap &portMap, int 
     QList<Device> devices;
     QStringList nodes;
     const auto add = [&devices, &nodes](const Device &device) {
-        const QString node = canonical(device.systemPath);
+        const QString node = SerialDevices::node(device.systemPath);
         if (nodes.contains(node))
             return;
         nodes.append(node);
@@ -76,9 +70,9 @@ std::optional<SerialDevices::Device> SerialDevices::describe(const QString &path
         return networkDevice(path);
     if (!QFileInfo::exists(path))
         return std::nullopt;
-    const QString node = canonical(path);
+    const QString node = SerialDevices::node(path);
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        if (canonical(info.systemLocation()) != node)
+        if (SerialDevices::node(info.systemLocation()) != node)
             continue;
         Device device = fromInfo(info);
         device.path = path;
@@ -110,7 +104,7 @@ SerialDevices::Device SerialDevices::fromInfo(const QSerialPortInfo &info,
 
 QString SerialDevices::linkTo(const QString &systemPath, const QString &folder)
 {
-    const QString node = canonical(systemPath);
+    const QString node = SerialDevices::node(systemPath);
     const QDir links(folder);
     for (const QFileInfo &link : links.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
         if (link.isSymLink() && link.canonicalFilePath() == node)
@@ -132,6 +126,12 @@ std::optional<SerialDevices::Device> SerialDevices::networkDevice(const QString 
             ? QStringLiteral("network port, raw TCP: the server sets the baud rate")
             : QStringLiteral("network port, RFC 2217: the baud rate is set from here");
     return device;
+}
+
+QString SerialDevices::node(const QString &path)
+{
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return resolved.isEmpty() ? path : resolved;
 }
 
 QString SerialDevices::summary(const Device &device)

@@ -34,6 +34,10 @@ public:
     // device; nothing when the name is not well formed.
     static std::optional<Device> networkDevice(const QString &name);
 
+    // The file a path leads to, links followed, or the path itself when it
+    // leads nowhere (yet): two names of one device give the same node.
+    static QString node(const QString &path);
+
     static QString byIdFolder() { return QStringLiteral("/dev/serial/by-id"); }
 
     // Every device present: those the serial library finds, then the
