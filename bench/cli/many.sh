@@ -16,28 +16,11 @@ modems="${MODEMS:-16}"
 runs="${RUNS:-3}"
 read -r -a extra <<<"${EXTRA_DEVICES:-}"
 extra+=("$@")
-scratch=$(mktemp -d)
-pids=()
-cleanup() {
-    [ ${#pids[@]} -eq 0 ] || kill "${pids[@]}" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME="$scratch/config"
-
+. "$(dirname "$0")/common.sh"
+start_sims "$sim" "$modems"
 devices=()
 for n in $(seq "$modems"); do
-    "$sim" --link "$scratch/modem$n" </dev/null >/dev/null 2>&1 &
-    pids+=($!)
     devices+=("$scratch/modem$n")
-done
-for device in "${devices[@]}"; do
-    for _ in $(seq 100); do
-        [ -L "$device" ] && break
-        sleep 0.1
-    done
-    [ -L "$device" ] || { echo "modem-sim did not come up at $device" >&2; exit 1; }
 done
 devices+=("${extra[@]}")
 

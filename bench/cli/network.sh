@@ -18,34 +18,20 @@ ser2net="$(command -v ser2net || echo /usr/sbin/ser2net)"
     echo "needs ser2net (scripts/install-deps.sh network)"
     exit 0
 }
-scratch=$(mktemp -d)
-pids=()
-cleanup() {
-    [ ${#pids[@]} -eq 0 ] || kill "${pids[@]}" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME="$scratch/config"
+. "$here/common.sh"
+start_sims "$sim" "$networked"
 
-# Free ports from the kernel's ephemeral range, one a modem.
+# A port a modem, from a random base between 20000 and 40000; a port
+# another program holds makes ser2net fail to start, and the run with it.
 base=$((20000 + RANDOM % 20000))
 names=()
 config="$scratch/ser2net.yaml"
 : >"$config"
 for n in $(seq "$networked"); do
-    "$sim" --link "$scratch/modem$n" </dev/null >/dev/null 2>&1 &
-    pids+=($!)
     port=$((base + n))
     printf 'connection: &m%d\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%d\n  connector: serialdev,%s,38400n81,local\n' \
         "$n" "$port" "$scratch/modem$n" >>"$config"
     names+=("rfc2217://127.0.0.1:$port")
-done
-for n in $(seq "$networked"); do
-    for _ in $(seq 100); do
-        [ -L "$scratch/modem$n" ] && break
-        sleep 0.1
-    done
 done
 "$ser2net" -n -d -u -c "$config" -P "$scratch/ser2net.pid" >"$scratch/ser2net.log" 2>&1 &
 pids+=($!)
@@ -58,16 +44,6 @@ done
 echo "### $networked modems behind ser2net (RFC 2217) and ${MODEMS:-8} on pseudo-terminals"
 MODEMS="${MODEMS:-8}" "$here/many.sh" "$sim" "$cli" "${names[@]}"
 
-# median_ms COMMAND...: runs it RUNS times, prints the median in ms.
-median_ms() {
-    local times=() start
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-        times+=($((($(date +%s%N) - start) / 1000000)))
-    done
-    printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'
-}
 echo
 echo "### one miran-cli read of the same modem, median of $runs"
 printf '%-44s %10s\n' "read" "time (ms)"
