@@ -1,5 +1,7 @@
 #include "cputime.h"
 
+#include <QTest>
+
 #include <sys/resource.h>
 
 std::chrono::duration<double> cpuTime()
@@ -10,4 +12,11 @@ std::chrono::duration<double> cpuTime()
         return std::chrono::seconds(time.tv_sec) + std::chrono::microseconds(time.tv_usec);
     };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+std::chrono::duration<double> cpuTimeWhileWaiting(std::chrono::milliseconds interval)
+{
+    const auto before = cpuTime();
+    QTest::qWait(static_cast<int>(interval.count()));
+    return cpuTime() - before;
 }
