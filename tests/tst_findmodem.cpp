@@ -10,6 +10,7 @@
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -21,6 +22,13 @@
 #include <QTest>
 
 namespace {
+// What a screen reader reads as a control's name.
+QString readerHears(QWidget *widget)
+{
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name) : QStringLiteral("<no interface>");
+}
+
 const QString kComplete = QStringLiteral("Request Complete");
 const QString kAllRates = QStringLiteral("38400, 9600, 19200, 2400, 4800, 14400, 28800, 56000, "
                                          "128000 or 256000");
@@ -108,6 +116,7 @@ void FindModemTest::findsTheRate()
     QVERIFY(fixture.dialogs.messages.isEmpty());
     QCOMPARE(trying.last().at(1).toString(), rate);
     QVERIFY(ui.ScanStatus->text().contains(rate));
+    QVERIFY(readerHears(ui.ScanStatus).contains(rate));
     QVERIFY(ui.FindModem->isEnabled());
     QVERIFY(ui.ScanCancel->isHidden());
 
@@ -138,6 +147,7 @@ void FindModemTest::cancels()
 
     // THEN the try under way ends, no other follows, and the state is as before
     QCOMPARE(ui.ScanStatus->text(), QStringLiteral("Find Modem was cancelled."));
+    QCOMPARE(readerHears(ui.ScanStatus), ui.ScanStatus->text());
     QCOMPARE(ui.Combo2->currentText(), QStringLiteral("38400"));
     QCOMPARE(ui.Command7->text(), QStringLiteral("Connect"));
     QCOMPARE(fieldTexts(ui), kUnreadFields);
@@ -184,6 +194,9 @@ void FindModemTest::nothingAnswers()
     QVERIFY2(fixture.dialogs.messages[0].prompt.startsWith(message.arg(device)),
              qPrintable(fixture.dialogs.messages[0].prompt));
     QCOMPARE(ui.ScanStatus->text(), QStringLiteral("No modem found."));
+    // A reader hears the line as it is now, not the last try's text.
+    QCOMPARE(readerHears(ui.ScanStatus), ui.ScanStatus->text());
+    QVERIFY(ui.ScanStatus->toolTip().isEmpty());
     QCOMPARE(ui.Combo2->currentText(), QStringLiteral("38400"));
     QCOMPARE(ui.Command7->text(), QStringLiteral("Connect"));
     QCOMPARE(ui.currentPage(), Form1Ui::Page::CommsPortSetup);
@@ -258,6 +271,9 @@ void FindModemTest::setMarksWhatTheModemDidNotTake()
     ui.Command7->click();
     QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), kSimConfigurationFields, 10'000);
     const QPalette plain = ui.Text9->palette();
+    const QFont plainFont = ui.Text10->font();
+    const QString range = ui.Text10->accessibleDescription();
+    QVERIFY(!range.isEmpty());
 
     // WHEN the user sets a Tx Power and a new channel
     ui.Text10->setText(power);
@@ -271,20 +287,26 @@ void FindModemTest::setMarksWhatTheModemDidNotTake()
     QTRY_COMPARE_WITH_TIMEOUT(fieldTexts(ui), expected, 10'000);
     QTRY_COMPARE(ui.statusText(), status);
     const bool marked = reported != power;
-    QCOMPARE(ui.Text10->toolTip(),
-             marked ? QStringLiteral("sent %1, modem reports %2").arg(power, reported) : QString());
+    const QString mark = QStringLiteral("sent %1, modem reports %2").arg(power, reported);
+    QCOMPARE(ui.Text10->toolTip(), marked ? mark : QString());
+    // A reader hears the mark after the range; the eye sees more than colour.
+    QCOMPARE(ui.Text10->accessibleDescription(), marked ? range + u"; " + mark : range);
     QCOMPARE(ui.Text10->palette().color(QPalette::Text) != plain.color(QPalette::Text), marked);
+    QCOMPARE(ui.Text10->font().underline(), marked);
     for (QLineEdit *field : ui.configFields()) {
         if (field == ui.Text10)
             continue;
         QVERIFY2(field->toolTip().isEmpty(), qPrintable(field->objectName()));
         QCOMPARE(field->palette().color(QPalette::Text), plain.color(QPalette::Text));
+        QVERIFY(!field->font().underline());
     }
 
     // AND editing the field takes the mark away
     QTest::keyClicks(ui.Text10, QStringLiteral("1"));
     QVERIFY(ui.Text10->toolTip().isEmpty());
+    QCOMPARE(ui.Text10->accessibleDescription(), range);
     QCOMPARE(ui.Text10->palette().color(QPalette::Text), plain.color(QPalette::Text));
+    QCOMPARE(ui.Text10->font(), plainFont);
 }
 
 QTEST_MAIN(FindModemTest)

@@ -21,18 +21,22 @@
 namespace {
 // Shows each line cut to the label's width, the whole text as tool tip when
 // anything was cut. Paths are cut in the middle, where they differ least.
-void showElided(QLabel *label, const QString &text, Qt::TextElideMode mode)
+// Shows a status line in a label of fixed width: cut to fit, the whole text in
+// its tool tip when cut, and the whole text as what a screen reader reads (the
+// label's purpose is its accessible description).
+void showStatusLine(QLabel *label, const QString &text)
 {
     const QFontMetrics metrics(label->font());
     QStringList lines = text.split(QLatin1Char('\n'));
     bool cut = false;
     for (QString &line : lines) {
-        const QString shown = metrics.elidedText(line, mode, label->width());
+        const QString shown = metrics.elidedText(line, Qt::ElideMiddle, label->width());
         cut = cut || shown != line;
         line = shown;
     }
     label->setText(lines.join(QLatin1Char('\n')));
     label->setToolTip(cut ? text : QString());
+    label->setAccessibleName(text);
 }
 
 QStringList items(const QComboBox &combo)
@@ -114,11 +118,11 @@ void CommsPage::showDeviceLine()
 {
     const int number = portNumber();
     if (number <= 0) {
-        m_ui.DeviceLine->clear();
+        showStatusLine(m_ui.DeviceLine, QString());
         return;
     }
-    showElided(m_ui.DeviceLine, SerialDevices::portLine(number, m_platform.portMap.device(number)),
-               Qt::ElideMiddle);
+    showStatusLine(m_ui.DeviceLine,
+                   SerialDevices::portLine(number, m_platform.portMap.device(number)));
 }
 
 void CommsPage::fillDeviceList()
@@ -218,17 +222,17 @@ void CommsPage::findModem()
 
     switch (outcome.result) {
     case ModemScan::Outcome::Result::Found:
-        showElided(m_ui.ScanStatus, ModemScan::describe(outcome), Qt::ElideMiddle);
+        showStatusLine(m_ui.ScanStatus, ModemScan::describe(outcome));
         connectFound(outcome);
         break;
     case ModemScan::Outcome::Result::Cancelled:
-        m_ui.ScanStatus->setText(QStringLiteral("Find Modem was cancelled."));
+        showStatusLine(m_ui.ScanStatus, QStringLiteral("Find Modem was cancelled."));
         break;
     case ModemScan::Outcome::Result::Refused:
-        m_ui.ScanStatus->clear();
+        showStatusLine(m_ui.ScanStatus, QString());
         break;
     case ModemScan::Outcome::Result::NothingAnswered:
-        m_ui.ScanStatus->setText(QStringLiteral("No modem found."));
+        showStatusLine(m_ui.ScanStatus, QStringLiteral("No modem found."));
         m_platform.dialogs.messageBox(ModemScan::describe(outcome), Application::title());
         break;
     }
@@ -256,12 +260,10 @@ void CommsPage::showTrying(const QString &device, const QString &rate, int attem
 {
     m_ui.ScanProgress->setRange(0, attempts);
     m_ui.ScanProgress->setValue(attempt - 1);
-    showElided(m_ui.ScanStatus,
-               QStringLiteral("Trying %1 at %2 baud (%3 of %4)...")
-                   .arg(device, rate)
-                   .arg(attempt)
-                   .arg(attempts),
-               Qt::ElideMiddle);
+    showStatusLine(m_ui.ScanStatus, QStringLiteral("Trying %1 at %2 baud (%3 of %4)...")
+                                        .arg(device, rate)
+                                        .arg(attempt)
+                                        .arg(attempts));
 }
 
 void CommsPage::setScanning(bool scanning)

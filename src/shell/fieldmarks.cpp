@@ -11,6 +11,8 @@ FieldMarks::FieldMarks(const Fields &fields)
     , m_plain(fields.front()->palette())
 {
     for (size_t i = 0; i < m_fields.size(); ++i) {
+        m_descriptions[i] = m_fields[i]->accessibleDescription();
+        m_fonts[i] = m_fields[i]->font();
         QObject::connect(m_fields[i], &QLineEdit::textEdited, m_fields[i],
                          [this, i] { clear(static_cast<int>(i)); });
     }
@@ -19,12 +21,20 @@ FieldMarks::FieldMarks(const Fields &fields)
 void FieldMarks::mark(const QList<ModemView::Difference> &differences)
 {
     for (const ModemView::Difference &difference : differences) {
-        QLineEdit *field = m_fields.at(static_cast<size_t>(difference.field));
+        const auto index = static_cast<size_t>(difference.field);
+        QLineEdit *field = m_fields.at(index);
         QPalette palette = m_plain;
         palette.setColor(QPalette::Text, kNotTaken);
         field->setPalette(palette);
-        field->setToolTip(toolTip(difference));
-        m_marked.at(static_cast<size_t>(difference.field)) = true;
+        QFont font = m_fonts[index];
+        font.setUnderline(true);
+        field->setFont(font);
+        const QString mark = toolTip(difference);
+        field->setToolTip(mark);
+        field->setAccessibleDescription(m_descriptions[index].isEmpty()
+                                            ? mark
+                                            : m_descriptions[index] + QStringLiteral("; ") + mark);
+        m_marked.at(index) = true;
     }
 }
 
@@ -34,8 +44,11 @@ void FieldMarks::clear(int field)
     if (!m_marked.at(index))
         return;
     m_marked.at(index) = false;
-    m_fields.at(index)->setPalette(m_plain);
-    m_fields.at(index)->setToolTip(QString());
+    QLineEdit *edit = m_fields.at(index);
+    edit->setPalette(m_plain);
+    edit->setFont(m_fonts[index]);
+    edit->setToolTip(QString());
+    edit->setAccessibleDescription(m_descriptions[index]);
 }
 
 bool FieldMarks::isMarked(int field) const

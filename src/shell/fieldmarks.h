@@ -2,6 +2,7 @@
 
 #include "modem/modemview.h"
 
+#include <QFont>
 #include <QList>
 #include <QPalette>
 
@@ -9,9 +10,10 @@
 
 class QLineEdit;
 
-// Marks the configuration fields the modem did not take after a Set: red
-// text and a tool tip with both values, until the field is edited or its text
-// is set again.
+// Marks the configuration fields the modem did not take after a Set: red,
+// underlined text (a cue that does not rest on colour alone), and both
+// values in the tool tip and in what a screen reader reads as the field's
+// description, until the field is edited or its text is set again.
 class FieldMarks
 {
 public:
@@ -29,5 +31,8 @@ private:
     Fields m_fields;
     // The look of an unmarked field, put back by clear().
     QPalette m_plain;
+    std::array<QFont, ModemView::kFieldCount> m_fonts;
+    // Each field's own description (its range), which a mark is added to.
+    std::array<QString, ModemView::kFieldCount> m_descriptions;
     std::array<bool, ModemView::kFieldCount> m_marked{};
 };

@@ -330,16 +330,17 @@ void Form1Ui::setupDeviceControls(const Twips &twips)
 {
     DeviceLine = addLabel(CommsPic, "DeviceLine", QString(), twips.rect(240, 2880, 4932, 504));
     DeviceLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    DeviceLine->setAccessibleName(QStringLiteral("Device of the comm port"));
+    // A status line's text is its accessible name, kept current where it is shown.
+    DeviceLine->setAccessibleDescription(QStringLiteral("Device of the comm port"));
 
     DeviceListLabel = addLabel(CommsPic, "DeviceListLabel", QStringLiteral("Device"),
                                twips.rect(240, 3528, 780, 252));
     DeviceList =
         place(new NamedComboBox(CommsPic), "DeviceList", twips.rect(1080, 3504, 4092, 288));
-    DeviceList->setAccessibleName(QStringLiteral("Map the comm port to a device"));
     DeviceList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     // A serial server's port is typed in: rfc2217://HOST:PORT or tcp://HOST:PORT.
     DeviceList->acceptTypedText();
+    nameForScreenReaders(DeviceList, QStringLiteral("Map the comm port to a device"));
     DeviceList->setToolTip(QStringLiteral("Choose the modem's device, or type a network port "
                                           "(rfc2217://HOST:PORT or tcp://HOST:PORT) and press "
                                           "Enter"));
@@ -366,7 +367,7 @@ void Form1Ui::setupDeviceControls(const Twips &twips)
     ScanCancel->setAccessibleName(QStringLiteral("Cancel Find Modem"));
     ScanCancel->hide();
     ScanStatus = addLabel(CommsPic, "ScanStatus", QString(), twips.rect(240, 5028, 4932, 252));
-    ScanStatus->setAccessibleName(QStringLiteral("Find Modem status"));
+    ScanStatus->setAccessibleDescription(QStringLiteral("Find Modem status"));
 }
 
 void Form1Ui::setupStatusBar(QWidget *formWidget, const Twips &twips)

@@ -3,6 +3,7 @@
 #include "namedcombobox.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 
 NamedComboBoxAccessible::NamedComboBoxAccessible(QComboBox *combo)
     : QAccessibleWidget(combo, QAccessible::ComboBox)
@@ -19,6 +20,38 @@ QAccessibleInterface *NamedComboBoxAccessible::create(const QString &className, 
 QComboBox *NamedComboBoxAccessible::combo() const
 {
     return static_cast<QComboBox *>(widget());
+}
+
+int NamedComboBoxAccessible::childCount() const
+{
+    return combo()->lineEdit() ? 2 : 1;
+}
+
+QAccessibleInterface *NamedComboBoxAccessible::child(int index) const
+{
+    if (index == 0)
+        return QAccessible::queryAccessibleInterface(combo()->view());
+    if (index == 1 && combo()->lineEdit())
+        return QAccessible::queryAccessibleInterface(combo()->lineEdit());
+    return nullptr;
+}
+
+int NamedComboBoxAccessible::indexOfChild(const QAccessibleInterface *child) const
+{
+    if (!child)
+        return -1;
+    if (child->object() == combo()->view())
+        return 0;
+    if (combo()->lineEdit() && child->object() == combo()->lineEdit())
+        return 1;
+    return -1;
+}
+
+QAccessibleInterface *NamedComboBoxAccessible::focusChild() const
+{
+    // The list is its edit part's focus proxy, so the edit part never holds
+    // the focus itself; a reader still wants the caret there.
+    return combo()->lineEdit() ? child(1) : nullptr;
 }
 
 QString NamedComboBoxAccessible::text(QAccessible::Text kind) const
