@@ -5,6 +5,7 @@
 #include "platform/application.h"
 #include "platform/steadyclock.h"
 #include "platform/widgetdialogs.h"
+#include "receivelayout.h"
 #include "terminalviewaccessible.h"
 
 #include <QAccessible>
@@ -34,15 +35,9 @@ namespace {
 constexpr auto kFlushDelay = 16ms;
 constexpr int kMargin = 3;
 constexpr int kWheelRows = 3;
-// Lines at least this long keep their wrap between frames; shorter ones are
-// cheaper to wrap again.
-constexpr qint64 kCachedLine = 4096;
 constexpr qsizetype kKiB = 1024;
 constexpr qsizetype kMiB = 1024 * kKiB;
 constexpr qsizetype kLargestCapacity = 1024 * kMiB;
-constexpr char16_t kControlPictures = 0x2400;
-constexpr char16_t kDeletePicture = 0x2421;
-constexpr char16_t kReplacement = 0xFFFD;
 
 QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
 {
@@ -115,28 +110,6 @@ void TerminalView::createActions()
     connect(m_captureAction, &QAction::triggered, this, &TerminalView::toggleCapture);
 }
 
-QChar TerminalView::displayChar(unsigned char byte)
-{
-    if (byte == '\r' || byte == '\n')
-        return {};
-    if (byte < 0x20)
-        return QChar(static_cast<char16_t>(kControlPictures + byte));
-    if (byte == 0x7F)
-        return QChar(kDeletePicture);
-    if (byte >= 0x80 && byte < 0xA0)
-        return QChar(kReplacement);
-    return QChar(static_cast<char16_t>(byte));
-}
-
-QString TerminalView::droppedText(qint64 bytes)
-{
-    if (bytes >= kMiB)
-        return QStringLiteral("\u2026 %1 MiB dropped").arg(double(bytes) / kMiB, 0, 'f', 1);
-    if (bytes >= kKiB)
-        return QStringLiteral("\u2026 %1 KiB dropped").arg(double(bytes) / kKiB, 0, 'f', 1);
-    return QStringLiteral("\u2026 %1 bytes dropped").arg(bytes);
-}
-
 // --- Receiving ---------------------------------------------------------------
 
 void TerminalView::appendReceived(const QString &chunk)
@@ -171,7 +144,7 @@ void TerminalView::clearReceived()
     m_anchor = m_caret = 0;
     m_top = 0;
     m_follow = true;
-    invalidateLayout();
+    m_layout.invalidate();
     syncScrollBar();
     viewport()->update();
 }
@@ -189,34 +162,18 @@ void TerminalView::flushPending()
 
 QString TerminalView::toPlainText() const
 {
-    QString text;
-    if (m_store.droppedBytes() > 0)
-        text = droppedText(m_store.droppedBytes()) + QLatin1Char('\n');
-    const QByteArray &bytes = m_store.bytes();
-    text.reserve(text.size() + bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            continue;
-        const QChar shown = displayChar(byte);
-        text.append(shown.isNull() ? QChar(u'\n') : shown);
-    }
-    return text;
+    return m_layout.toPlainText();
 }
 
 QStringList TerminalView::visibleRows() const
 {
     QStringList rows;
-    const Row last = lastRow();
-    std::optional<Row> row = rowAt(m_top);
+    const ReceiveLayout &rowLayout = layout();
+    const Row last = rowLayout.lastRow();
+    std::optional<Row> row = rowLayout.rowAt(m_top);
     for (int shown = 0; row && shown * m_rowHeight < viewport()->height(); ++shown) {
-        if (row->dropped)
-            rows.append(droppedText(m_store.droppedBytes()));
-        else if (m_hex)
-            rows.append(HexRow::format(row->start, m_store.slice(row->start, row->end)));
-        else
-            rows.append(shownText(*row));
-        row = rowAfter(*row, last);
+        rows.append(rowLayout.rowText(*row));
+        row = rowLayout.rowAfter(*row, last);
     }
     return rows;
 }
@@ -236,25 +193,22 @@ qsizetype TerminalView::capacityFromSetting(const QString &mebibytes)
 void TerminalView::setCapacity(qsizetype bytes)
 {
     m_store.setCapacity(std::min(bytes, kLargestCapacity));
-    invalidateLayout();
+    m_layout.invalidate();
     flushPending();
 }
 
 void TerminalView::setHexView(bool on)
 {
-    m_hex = on;
+    m_layout.setHexView(on);
     m_hexAction->setChecked(on);
-    const qint64 keep = m_top;
-    invalidateLayout();
-    m_top = rowAt(keep).start;
+    m_top = layout().rowAt(m_top).start;
     flushPending();
 }
 
 void TerminalView::setTimeStamps(bool on)
 {
-    m_stamps = on;
+    m_layout.setTimeStamps(on);
     m_stampAction->setChecked(on);
-    invalidateLayout();
     flushPending();
 }
 
@@ -327,10 +281,12 @@ void TerminalView::updateMetrics()
     // Kerning would make a row's width differ from the sum of its characters.
     textFont.setKerning(false);
     const QFontMetricsF text(textFont);
+    std::array<qreal, 256> advances{};
     for (int byte = 0; byte < 256; ++byte) {
         const QChar shown = displayChar(static_cast<unsigned char>(byte));
-        m_advance[size_t(byte)] = shown.isNull() ? 0 : text.horizontalAdvance(shown);
+        advances[size_t(byte)] = shown.isNull() ? 0 : text.horizontalAdvance(shown);
     }
+    m_layout.setAdvances(advances);
     m_hexFont = font();
     m_hexFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
     m_hexFont.setStyleHint(QFont::Monospace);
@@ -340,152 +296,23 @@ void TerminalView::updateMetrics()
     m_rowHeight = int(std::ceil(std::max(text.height(), hex.height())));
     m_ascent = int(std::ceil(std::max(text.ascent(), hex.ascent())));
     m_gutter = int(std::ceil(text.horizontalAdvance(QStringLiteral("00:00:00.000")))) + 2 * kMargin;
-    invalidateLayout();
+    m_layout.invalidate();
 }
 
-void TerminalView::invalidateLayout()
+const ReceiveLayout &TerminalView::layout() const
 {
-    for (Wrap &wrap : m_wraps)
-        wrap = Wrap();
-    m_scratch = Wrap();
+    m_layout.setRowWidth(textWidth());
+    return m_layout;
 }
 
 int TerminalView::textLeft() const
 {
-    return kMargin + (m_stamps ? m_gutter : 0);
+    return kMargin + (m_layout.hasTimeStamps() ? m_gutter : 0);
 }
 
 qreal TerminalView::textWidth() const
 {
-    return std::max<qreal>(viewport()->width() - textLeft() - kMargin, m_advance['W']);
-}
-
-TerminalView::Wrap &TerminalView::wrapFor(qint64 lineStart) const
-{
-    for (Wrap &wrap : m_wraps) {
-        if (wrap.line == lineStart) {
-            wrap.used = ++m_wrapUse;
-            return wrap;
-        }
-    }
-    return m_scratch;
-}
-
-void TerminalView::extendWrap(Wrap &wrap, qint64 lineEnd, qint64 upTo) const
-{
-    const qreal width = textWidth();
-    const qint64 limit = std::min(upTo, lineEnd);
-    while (wrap.scannedTo < limit) {
-        const qreal advance = m_advance[m_store.at(wrap.scannedTo)];
-        if (wrap.rowWidth > 0 && wrap.rowWidth + advance > width) {
-            wrap.rowStarts.push_back(qint32(wrap.scannedTo - wrap.line));
-            wrap.rowWidth = 0;
-        }
-        wrap.rowWidth += advance;
-        ++wrap.scannedTo;
-    }
-}
-
-TerminalView::Row TerminalView::textRowAt(qint64 offset) const
-{
-    offset = std::clamp(offset, m_store.begin(), m_store.end());
-    const qint64 line = m_store.lineStart(offset);
-    const qint64 next = m_store.nextLineStart(line);
-    const qint64 lineEnd = m_store.lineEnd(line);
-
-    Wrap *wrap = &wrapFor(line);
-    if (wrap->line != line) {
-        if (lineEnd - line >= kCachedLine) {
-            wrap = &*std::min_element(m_wraps.begin(), m_wraps.end(),
-                                      [](const Wrap &a, const Wrap &b) { return a.used < b.used; });
-            wrap->used = ++m_wrapUse;
-        }
-        *wrap = Wrap{line, {0}, line, 0, wrap->used};
-    }
-    const qint64 at = std::min(offset, lineEnd);
-    extendWrap(*wrap, lineEnd, at + 1);
-    const auto index =
-        size_t(std::upper_bound(wrap->rowStarts.begin(), wrap->rowStarts.end(), qint32(at - line)) -
-               wrap->rowStarts.begin() - 1);
-    // The row's end is where the next one starts: wrap on until it shows.
-    while (wrap->rowStarts.size() == index + 1 && wrap->scannedTo < lineEnd)
-        extendWrap(*wrap, lineEnd, wrap->scannedTo + 1);
-
-    Row row;
-    row.start = line + wrap->rowStarts[index];
-    if (index + 1 < wrap->rowStarts.size()) {
-        row.end = line + wrap->rowStarts[index + 1];
-        row.next = row.end;
-    } else {
-        row.end = lineEnd;
-        row.next = next < 0 ? m_store.end() : next;
-    }
-    return row;
-}
-
-TerminalView::Row TerminalView::hexRowAt(qint64 offset) const
-{
-    const qint64 begin = m_store.begin();
-    const qint64 end = m_store.end();
-    if (end == begin)
-        return {begin, begin, begin};
-    offset = std::clamp(offset, begin, end - 1);
-    qint64 segmentStart = 0;
-    qint64 segmentEnd = end;
-    if (m_stamps) {
-        // Each burst starts a row of its own, under its time stamp.
-        const auto next = m_store.burstFrom(offset + 1);
-        if (next != m_store.bursts().end())
-            segmentEnd = next->offset;
-        if (next != m_store.bursts().begin())
-            segmentStart = std::prev(next)->offset;
-    }
-    const qint64 start = segmentStart + (offset - segmentStart) / HexRow::kBytes * HexRow::kBytes;
-    Row row;
-    row.start = std::max(start, begin);
-    row.end = std::min({start + HexRow::kBytes, segmentEnd, end});
-    row.next = row.end;
-    return row;
-}
-
-TerminalView::Row TerminalView::rowAt(qint64 offset) const
-{
-    if (m_store.droppedBytes() > 0 && offset < m_store.begin()) {
-        const qint64 marker = m_store.begin() - 1;
-        return {marker, marker, m_store.begin(), true};
-    }
-    return m_hex ? hexRowAt(offset) : textRowAt(offset);
-}
-
-TerminalView::Row TerminalView::lastRow() const
-{
-    return rowAt(m_store.end());
-}
-
-std::optional<TerminalView::Row> TerminalView::rowAfter(const Row &row, const Row &last) const
-{
-    if (row.dropped)
-        return rowAt(m_store.begin());
-    if (row.start >= last.start)
-        return std::nullopt;
-    return rowAt(row.next);
-}
-
-std::optional<TerminalView::Row> TerminalView::rowBefore(const Row &row) const
-{
-    if (row.dropped)
-        return std::nullopt;
-    if (row.start <= m_store.begin()) {
-        if (m_store.droppedBytes() > 0)
-            return rowAt(m_store.begin() - 1);
-        return std::nullopt;
-    }
-    return rowAt(row.start - 1);
-}
-
-qint64 TerminalView::firstTop() const
-{
-    return m_store.droppedBytes() > 0 ? m_store.begin() - 1 : m_store.begin();
+    return std::max<qreal>(viewport()->width() - textLeft() - kMargin, m_layout.advance('W'));
 }
 
 int TerminalView::visibleRowCount() const
@@ -495,14 +322,7 @@ int TerminalView::visibleRowCount() const
 
 qint64 TerminalView::bottomTop() const
 {
-    Row row = lastRow();
-    for (int i = 1; i < visibleRowCount(); ++i) {
-        const std::optional<Row> before = rowBefore(row);
-        if (!before)
-            break;
-        row = *before;
-    }
-    return row.start;
+    return layout().bottomTop(visibleRowCount());
 }
 
 // --- Scrolling -----------------------------------------------------------------------
@@ -510,17 +330,18 @@ qint64 TerminalView::bottomTop() const
 void TerminalView::syncScrollBar()
 {
     m_syncing = true;
-    const qint64 first = firstTop();
+    const qint64 first = layout().firstTop();
     const qint64 bottom = std::max(bottomTop(), first);
     if (m_follow || m_top >= bottom)
         m_top = bottom;
     else
-        m_top = rowAt(std::max(m_top, first)).start;
+        m_top = layout().rowAt(std::max(m_top, first)).start;
     m_follow = m_top >= bottom;
 
     QScrollBar *bar = verticalScrollBar();
-    const qreal averageAdvance = std::max<qreal>(m_advance['n'], 1);
-    const int rowBytes = m_hex ? HexRow::kBytes : std::max(1, int(textWidth() / averageAdvance));
+    const qreal averageAdvance = std::max<qreal>(m_layout.advance('n'), 1);
+    const int rowBytes =
+        m_layout.isHexView() ? HexRow::kBytes : std::max(1, int(textWidth() / averageAdvance));
     bar->setRange(0, int(std::min<qint64>(bottom - first, INT_MAX)));
     bar->setSingleStep(rowBytes);
     bar->setPageStep(std::max(1, rowBytes * (visibleRowCount() - 1)));
@@ -528,7 +349,7 @@ void TerminalView::syncScrollBar()
 
     QScrollBar *across = horizontalScrollBar();
     const int hexWidth = int(std::ceil(HexRow::width() * m_hexCell)) + textLeft() + kMargin;
-    across->setRange(0, m_hex ? std::max(0, hexWidth - viewport()->width()) : 0);
+    across->setRange(0, m_layout.isHexView() ? std::max(0, hexWidth - viewport()->width()) : 0);
     across->setPageStep(viewport()->width());
     across->setSingleStep(int(std::ceil(m_hexCell)));
     m_syncing = false;
@@ -538,7 +359,7 @@ void TerminalView::onScrollBarMoved(int value)
 {
     if (m_syncing)
         return;
-    m_top = rowAt(firstTop() + value).start;
+    m_top = layout().rowAt(layout().firstTop() + value).start;
     m_follow = value >= verticalScrollBar()->maximum();
     viewport()->update();
 }
@@ -563,23 +384,12 @@ void TerminalView::onScrollBarAction(int action)
         return;
     }
     // Steps move by rows of the layout, whatever their length in bytes.
-    verticalScrollBar()->setSliderPosition(int(rowsFromTop(rows).start - firstTop()));
+    verticalScrollBar()->setSliderPosition(int(rowsFromTop(rows).start - layout().firstTop()));
 }
 
 TerminalView::Row TerminalView::rowsFromTop(int rows) const
 {
-    Row row = rowAt(m_top);
-    const qint64 bottom = bottomTop();
-    const Row last = lastRow();
-    for (; rows > 0 && row.start < bottom; --rows)
-        row = rowAfter(row, last).value_or(row);
-    for (; rows < 0; ++rows) {
-        const std::optional<Row> before = rowBefore(row);
-        if (!before)
-            break;
-        row = *before;
-    }
-    return row;
+    return layout().rowsFrom(m_top, rows, visibleRowCount());
 }
 
 void TerminalView::scrollRows(int rows)
@@ -598,22 +408,13 @@ void TerminalView::scrollToBottom()
 
 void TerminalView::scrollToOffset(qint64 offset)
 {
-    m_top = rowAt(offset).start;
+    m_top = layout().rowAt(offset).start;
     m_follow = false;
     syncScrollBar();
     viewport()->update();
 }
 
 // --- Painting ------------------------------------------------------------------------
-
-QString TerminalView::shownText(const Row &row) const
-{
-    QString text;
-    text.reserve(qsizetype(row.end - row.start));
-    for (qint64 at = row.start; at < row.end; ++at)
-        text.append(displayChar(m_store.at(at)));
-    return text;
-}
 
 QString TerminalView::stampText(const Row &row) const
 {
@@ -628,11 +429,12 @@ void TerminalView::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), palette().brush(QPalette::Base));
-    const Row last = lastRow();
-    std::optional<Row> row = rowAt(m_top);
+    const ReceiveLayout &rowLayout = layout();
+    const Row last = rowLayout.lastRow();
+    std::optional<Row> row = rowLayout.rowAt(m_top);
     for (int y = 0; row && y < viewport()->height(); y += m_rowHeight) {
         paintRow(painter, *row, y);
-        row = rowAfter(*row, last);
+        row = rowLayout.rowAfter(*row, last);
     }
 }
 
@@ -645,10 +447,10 @@ void TerminalView::paintRow(QPainter &painter, const Row &row, int y) const
         painter.setFont(italic);
         painter.setPen(quiet);
         painter.drawText(kMargin - horizontalScrollBar()->value(), y + m_ascent,
-                         droppedText(m_store.droppedBytes()));
+                         m_layout.rowText(row));
         return;
     }
-    if (m_stamps) {
+    if (m_layout.hasTimeStamps()) {
         const QString stamp = stampText(row);
         if (!stamp.isEmpty()) {
             painter.setFont(font());
@@ -656,7 +458,7 @@ void TerminalView::paintRow(QPainter &painter, const Row &row, int y) const
             painter.drawText(kMargin - horizontalScrollBar()->value(), y + m_ascent, stamp);
         }
     }
-    if (m_hex)
+    if (m_layout.isHexView())
         paintHexRow(painter, row, y);
     else
         paintTextRow(painter, row, y);
@@ -675,7 +477,7 @@ void TerminalView::paintTextRow(QPainter &painter, const Row &row, int y) const
             return;
         qreal width = 0;
         for (qint64 at = begin; at < end; ++at)
-            width += m_advance[m_store.at(at)];
+            width += m_layout.advance(m_store.at(at));
         if (selected) {
             painter.fillRect(QRectF(x, y, width, m_rowHeight),
                              palette().brush(QPalette::Highlight));
@@ -683,7 +485,7 @@ void TerminalView::paintTextRow(QPainter &painter, const Row &row, int y) const
         } else {
             painter.setPen(palette().color(QPalette::Text));
         }
-        painter.drawText(QPointF(x, y + m_ascent), shownText({begin, end, end}));
+        painter.drawText(QPointF(x, y + m_ascent), m_layout.shownText(begin, end));
         x += width;
     };
     run(row.start, from, false);
@@ -691,7 +493,7 @@ void TerminalView::paintTextRow(QPainter &painter, const Row &row, int y) const
     run(to, row.end, false);
     // A selected line break shows as a short block after the line.
     if (row.next > row.end && selectionStart() <= row.end && selectionEnd() > row.end)
-        painter.fillRect(QRectF(x, y, m_advance[' '], m_rowHeight),
+        painter.fillRect(QRectF(x, y, m_layout.advance(' '), m_rowHeight),
                          palette().brush(QPalette::Highlight));
 }
 
@@ -713,8 +515,7 @@ void TerminalView::paintHexRow(QPainter &painter, const Row &row, int y) const
     }
     painter.setFont(m_hexFont);
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(QPointF(left, y + m_ascent),
-                     HexRow::format(row.start, m_store.slice(row.start, row.end)));
+    painter.drawText(QPointF(left, y + m_ascent), m_layout.rowText(row));
 }
 
 // --- Hit testing -------------------------------------------------------------------
@@ -723,7 +524,7 @@ qint64 TerminalView::offsetInRow(const Row &row, int x) const
 {
     if (row.dropped)
         return m_store.begin();
-    if (m_hex) {
+    if (m_layout.isHexView()) {
         const qreal column = (x - textLeft() + horizontalScrollBar()->value()) / m_hexCell;
         const int count = int(row.end - row.start);
         int index = 0;
@@ -737,7 +538,7 @@ qint64 TerminalView::offsetInRow(const Row &row, int x) const
     }
     qreal left = textLeft();
     for (qint64 at = row.start; at < row.end; ++at) {
-        const qreal advance = m_advance[m_store.at(at)];
+        const qreal advance = m_layout.advance(m_store.at(at));
         if (x < left + advance / 2)
             return at;
         left += advance;
@@ -747,13 +548,14 @@ qint64 TerminalView::offsetInRow(const Row &row, int x) const
 
 std::optional<qint64> TerminalView::offsetAt(const QPoint &point) const
 {
-    const Row last = lastRow();
-    std::optional<Row> row = rowAt(m_top);
+    const ReceiveLayout &rowLayout = layout();
+    const Row last = rowLayout.lastRow();
+    std::optional<Row> row = rowLayout.rowAt(m_top);
     if (point.y() < 0)
         return row ? std::optional<qint64>(row->dropped ? m_store.begin() : row->start)
                    : std::nullopt;
     for (int y = m_rowHeight; row && y <= point.y(); y += m_rowHeight) {
-        std::optional<Row> next = rowAfter(*row, last);
+        std::optional<Row> next = rowLayout.rowAfter(*row, last);
         if (!next)
             return m_store.end();
         row = next;
@@ -765,12 +567,13 @@ std::optional<qint64> TerminalView::offsetAt(const QPoint &point) const
 
 QRect TerminalView::byteRect(qint64 offset) const
 {
-    const Row last = lastRow();
-    std::optional<Row> row = rowAt(m_top);
+    const ReceiveLayout &rowLayout = layout();
+    const Row last = rowLayout.lastRow();
+    std::optional<Row> row = rowLayout.rowAt(m_top);
     for (int y = 0; row && y < viewport()->height(); y += m_rowHeight) {
         if (!row->dropped && offset >= row->start && offset < std::max(row->next, row->start + 1)) {
             const int index = int(std::min(offset, row->end) - row->start);
-            if (m_hex) {
+            if (m_layout.isHexView()) {
                 const qreal left = textLeft() - horizontalScrollBar()->value();
                 return QRectF(left + HexRow::hexColumn(index) * m_hexCell, y, 2 * m_hexCell,
                               m_rowHeight)
@@ -778,11 +581,11 @@ QRect TerminalView::byteRect(qint64 offset) const
             }
             qreal left = textLeft();
             for (qint64 at = row->start; at < row->start + index; ++at)
-                left += m_advance[m_store.at(at)];
-            const qreal width = offset < row->end ? m_advance[m_store.at(offset)] : 0;
+                left += m_layout.advance(m_store.at(at));
+            const qreal width = offset < row->end ? m_layout.advance(m_store.at(offset)) : 0;
             return QRectF(left, y, width, m_rowHeight).toAlignedRect();
         }
-        row = rowAfter(*row, last);
+        row = rowLayout.rowAfter(*row, last);
     }
     return {};
 }
@@ -792,7 +595,7 @@ QRect TerminalView::byteRect(qint64 offset) const
 void TerminalView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    invalidateLayout();
+    m_layout.invalidate();
     syncScrollBar();
 }
 
@@ -821,7 +624,7 @@ void TerminalView::keyPressEvent(QKeyEvent *event)
     } else if (event->key() == Qt::Key_Down) {
         scrollRows(1);
     } else if (control && event->key() == Qt::Key_Home) {
-        scrollToOffset(firstTop());
+        scrollToOffset(layout().firstTop());
     } else if (control && event->key() == Qt::Key_End) {
         scrollToBottom();
     } else {

@@ -1,16 +1,15 @@
 #pragma once
 
 #include "capturefile.h"
+#include "receivelayout.h"
 #include "receivestore.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QTimer>
 
-#include <array>
 #include <memory>
 #include <optional>
-#include <vector>
 
 class CaptureFileChooser;
 class Clock;
@@ -34,13 +33,7 @@ public:
     // Bytes arriving after at least this long without any start a new burst.
     static constexpr std::chrono::milliseconds kQuietTime{100};
 
-    struct Row
-    {
-        qint64 start = 0; // first byte shown
-        qint64 end = 0;   // after the last byte shown
-        qint64 next = 0;  // first byte of the next row: line breaks belong here
-        bool dropped = false;
-    };
+    using Row = ReceiveLayout::Row;
 
     explicit TerminalView(QWidget *parent = nullptr);
     ~TerminalView() override;
@@ -60,7 +53,7 @@ public:
     // The rows on screen now, as drawn.
     QStringList visibleRows() const;
     // "… 12.3 MiB dropped"
-    static QString droppedText(qint64 bytes);
+    static QString droppedText(qint64 bytes) { return ReceiveLayout::droppedText(bytes); }
 
     // Selection over held bytes, as absolute offsets (see ReceiveStore).
     void setSelection(qint64 anchor, qint64 caret);
@@ -84,9 +77,9 @@ public:
     static qsizetype capacityFromSetting(const QString &mebibytes);
 
     void setHexView(bool on);
-    bool isHexView() const { return m_hex; }
+    bool isHexView() const { return m_layout.isHexView(); }
     void setTimeStamps(bool on);
-    bool hasTimeStamps() const { return m_stamps; }
+    bool hasTimeStamps() const { return m_layout.hasTimeStamps(); }
 
     // Asks for a file and starts capturing into it; stops a running capture.
     void toggleCapture();
@@ -98,7 +91,7 @@ public:
 
     // The display character for a received byte, QChar() for one that breaks
     // the line.
-    static QChar displayChar(unsigned char byte);
+    static QChar displayChar(unsigned char byte) { return ReceiveLayout::displayChar(byte); }
 
     // Layout, for the accessible interface and tests.
     std::optional<qint64> offsetAt(const QPoint &point) const;
@@ -117,40 +110,22 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    struct Wrap
-    {
-        qint64 line = -1;
-        std::vector<qint32> rowStarts; // relative to the line's start
-        qint64 scannedTo = 0;
-        qreal rowWidth = 0;
-        quint64 used = 0;
-    };
-
     void createActions();
     void updateMetrics();
-    void invalidateLayout();
     void syncScrollBar();
     void onScrollBarMoved(int value);
     void onScrollBarAction(int action);
     void reportMessage(const QString &message);
 
-    qint64 firstTop() const;
-    Row rowAt(qint64 offset) const;
-    Row textRowAt(qint64 offset) const;
-    Row hexRowAt(qint64 offset) const;
-    Row lastRow() const;
-    std::optional<Row> rowAfter(const Row &row, const Row &last) const;
-    std::optional<Row> rowBefore(const Row &row) const;
+    // The layout at the viewport's current width.
+    const ReceiveLayout &layout() const;
     // The row the given number of rows below (or above) the top row.
     Row rowsFromTop(int rows) const;
     qint64 bottomTop() const;
     int visibleRowCount() const;
-    Wrap &wrapFor(qint64 lineStart) const;
-    void extendWrap(Wrap &wrap, qint64 lineEnd, qint64 upTo) const;
 
     int textLeft() const;
     qreal textWidth() const;
-    QString shownText(const Row &row) const;
     QString stampText(const Row &row) const;
     void paintRow(QPainter &painter, const Row &row, int y) const;
     void paintTextRow(QPainter &painter, const Row &row, int y) const;
@@ -158,12 +133,12 @@ private:
     qint64 offsetInRow(const Row &row, int x) const;
 
     ReceiveStore m_store;
+    // Its wraps are a cache, filled as rows are asked for.
+    mutable ReceiveLayout m_layout{m_store};
     CaptureFile m_capture;
     QTimer m_flushTimer;
     QByteArray m_chunk;
 
-    bool m_hex = false;
-    bool m_stamps = false;
     qint64 m_top = 0;
     bool m_follow = true;
     bool m_syncing = false;
@@ -172,15 +147,11 @@ private:
     bool m_selecting = false;
     std::optional<double> m_lastReceived;
 
-    std::array<qreal, 256> m_advance{};
     QFont m_hexFont;
     qreal m_hexCell = 8;
     int m_rowHeight = 16;
     int m_ascent = 12;
     int m_gutter = 0;
-    mutable std::array<Wrap, 2> m_wraps;
-    mutable Wrap m_scratch;
-    mutable quint64 m_wrapUse = 0;
 
     Dialogs *m_dialogs = nullptr;
     CaptureFileChooser *m_chooser = nullptr;
