@@ -91,10 +91,12 @@ void AccessibilityTest::controlNames_data()
                                     << "";
     QTest::newRow("received box") << "Text13"
                                   << "Received"
-                                  << "What the modem sends";
+                                  << "What the modem sends. Page Up and Down scroll it; F6 or "
+                                     "Escape goes back to typing";
     QTest::newRow("typing box") << "Text14"
                                 << "Type to send"
-                                << "Every character typed here goes to the modem";
+                                << "Every character typed here goes to the modem. Shift+Page Up "
+                                   "and Down scroll what was received; F6 moves there";
     QTest::newRow("enter command mode") << "Command1"
                                         << "+++"
                                         << "Enter AT Mode";

@@ -1,5 +1,6 @@
 // The receive box: layout without invented breaks, scrolling, copy, the hex
 // view and burst time stamps, capture to a file, capacity, accessibility.
+#include "support/appliedchange.h"
 #include "support/recordingdialogs.h"
 
 #include "platform/clock.h"
@@ -10,8 +11,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,7 +74,10 @@ private Q_SLOTS:
     void failedCaptureStopsAndSaysSo_data();
     void failedCaptureStopsAndSaysSo();
     void dropsOldestWholeLinesAtCapacity();
-    void accessibleTextIsTheReceivedText();
+    void accessibleTextIsTheTextAsShown();
+    void accessibleHexTextIsTheRowsAsShown();
+    void newTextIsAnnouncedInFewEvents();
+    void keysScrollTheHistoryWithoutTyping();
 };
 
 void TerminalViewTest::wrapsWithoutInventedBreaks_data()
@@ -349,7 +355,7 @@ void TerminalViewTest::dropsOldestWholeLinesAtCapacity()
              qsizetype(64 * 1024 * 1024));
 }
 
-void TerminalViewTest::accessibleTextIsTheReceivedText()
+void TerminalViewTest::accessibleTextIsTheTextAsShown()
 {
     TerminalView view;
     view.resize(300, 200);
@@ -363,10 +369,117 @@ void TerminalViewTest::accessibleTextIsTheReceivedText()
     QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Received"));
     QAccessibleTextInterface *text = accessible->textInterface();
     QVERIFY(text);
-    QCOMPARE(text->characterCount(), int(bytes.size()));
-    QCOMPARE(text->text(0, text->characterCount()), latin1(bytes));
-    text->setSelection(0, 2998, 3004);
+    // As shown: CR LF is one line break, and 01 shows as its picture.
+    const QString shown = latin1(letters(3000)) + u"\nOK\u2401";
+    QCOMPARE(text->characterCount(), int(shown.size()));
+    QCOMPARE(text->text(0, text->characterCount()), shown);
+    text->setSelection(0, 2998, 3003);
     QCOMPARE(view.selectedReceivedText(), QStringLiteral("ij\r\nOK"));
+}
+
+void TerminalViewTest::accessibleHexTextIsTheRowsAsShown()
+{
+    TerminalView view;
+    view.resize(600, 300);
+    view.show();
+    const QByteArray bytes("AT\0\r\nOK\x01\x02\x03 and more than sixteen bytes", 41);
+    view.appendReceived(latin1(bytes));
+    view.setHexView(true);
+    view.flushPending();
+
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&view);
+    QVERIFY(accessible && accessible->textInterface());
+    QAccessibleTextInterface *text = accessible->textInterface();
+    // Everything fits in the box, so the text is every row on screen.
+    QCOMPARE(text->text(0, text->characterCount()), view.visibleRows().join(u'\n'));
+    QVERIFY(text->text(0, text->characterCount()).startsWith(u"00000000  41 54 00 0D"));
+    QCOMPARE(accessible->text(QAccessible::Value), view.visibleRows().join(u'\n'));
+}
+
+void TerminalViewTest::newTextIsAnnouncedInFewEvents()
+{
+    TerminalView view;
+    view.resize(300, 200);
+    view.show();
+    view.appendReceived(QStringLiteral("hello\r\n"));
+    view.flushPending();
+    // An announcer like the view's own, with a listener that is always there.
+    auto *announcer = new ExcerptAnnouncer(
+        &view, [&view] { return view.excerptNow(); }, [] { return true; });
+    const QString known = announcer->excerpt().text();
+    QVERIFY(known.startsWith(u"hello\n"));
+    QList<ShownExcerpt::Change> changes;
+    connect(announcer, &ExcerptAnnouncer::announced, this,
+            [&changes](const ShownExcerpt::Change &change) { changes.append(change); });
+
+    // A flood of small chunks for half a second, enough to scroll the box.
+    QElapsedTimer clock;
+    clock.start();
+    int chunks = 0;
+    while (clock.elapsed() < 500) {
+        view.appendReceived(QStringLiteral("line %1\r\n").arg(chunks++));
+        view.flushPending();
+        announcer->changed();
+        QTest::qWait(2);
+    }
+    QTest::qWait(2 * int(ExcerptAnnouncer::kInterval.count()));
+
+    // What was told rebuilds the text the box gives now, ending in the newest line.
+    const QString now = announcer->excerpt().text();
+    QCOMPARE(now, view.excerptNow().text());
+    QString rebuilt = known;
+    for (const ShownExcerpt::Change &change : std::as_const(changes))
+        rebuilt = appliedChange(rebuilt, change);
+    QCOMPARE(rebuilt, now);
+    QVERIFY2(now.endsWith(QStringLiteral("line %1\n").arg(chunks - 1)), qPrintable(now.right(40)));
+    // One change per interval, not one per chunk.
+    QVERIFY(changes.size() >= 2);
+    QVERIFY2(
+        changes.size() <= clock.elapsed() / ExcerptAnnouncer::kInterval.count() + 1,
+        qPrintable(QStringLiteral("%1 changes for %2 chunks").arg(changes.size()).arg(chunks)));
+}
+
+void TerminalViewTest::keysScrollTheHistoryWithoutTyping()
+{
+    QWidget window;
+    auto *view = new TerminalView(&window);
+    auto *typing = new QPlainTextEdit(&window);
+    view->setGeometry(0, 0, 300, 200);
+    typing->setGeometry(0, 210, 300, 40);
+    view->pairWithTypingBox(typing);
+    window.resize(300, 260);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    view->appendReceived(latin1(lines(500, 10)));
+    view->flushPending();
+    typing->setFocus();
+    QTRY_VERIFY(typing->hasFocus());
+    QVERIFY(view->isAtBottom());
+
+    // Shift+Page Up in the typing box scrolls back; the box gets no text.
+    int typed = 0;
+    connect(typing, &QPlainTextEdit::textChanged, this, [&typed] { ++typed; });
+    const QString bottomRow = view->visibleRows().first();
+    QTest::keyClick(typing, Qt::Key_PageUp, Qt::ShiftModifier);
+    QVERIFY(!view->isAtBottom());
+    QVERIFY(view->visibleRows().first() != bottomRow);
+    QTest::keyClick(typing, Qt::Key_Home, Qt::ShiftModifier);
+    QCOMPARE(view->visibleRows().first(), QStringLiteral(".........0"));
+    QTest::keyClick(typing, Qt::Key_End, Qt::ShiftModifier);
+    QVERIFY(view->isAtBottom());
+    QCOMPARE(typed, 0);
+    QCOMPARE(typing->toPlainText(), QString());
+    QVERIFY(typing->hasFocus());
+
+    // F6 goes into the history, where plain keys scroll; Escape comes back.
+    QTest::keyClick(typing, Qt::Key_F6);
+    QTRY_VERIFY(view->hasFocus());
+    QTest::keyClick(view, Qt::Key_PageUp);
+    QVERIFY(!view->isAtBottom());
+    QTest::keyClick(view, Qt::Key_Escape);
+    QTRY_VERIFY(typing->hasFocus());
+    QCOMPARE(typed, 0);
 }
 
 QTEST_MAIN(TerminalViewTest)

@@ -1,10 +1,10 @@
 #include "focusinfilter.h"
 
-#include <QEvent>
+#include <QFocusEvent>
 
 #include <utility>
 
-FocusInFilter::FocusInFilter(QObject *watched, std::function<void()> handler)
+FocusInFilter::FocusInFilter(QObject *watched, Handler handler)
     : QObject(watched)
     , m_handler(std::move(handler))
 {
@@ -14,6 +14,6 @@ FocusInFilter::FocusInFilter(QObject *watched, std::function<void()> handler)
 bool FocusInFilter::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusIn)
-        m_handler();
+        m_handler(static_cast<QFocusEvent *>(event)->reason());
     return QObject::eventFilter(watched, event);
 }

@@ -4,17 +4,20 @@
 
 #include <functional>
 
-// Runs a handler whenever the watched control receives the input focus.
+// Runs a handler whenever the watched control receives the input focus, with
+// the reason it came (a click, Tab, a shortcut).
 class FocusInFilter final : public QObject
 {
     Q_OBJECT
 
 public:
-    FocusInFilter(QObject *watched, std::function<void()> handler);
+    using Handler = std::function<void(Qt::FocusReason reason)>;
+
+    FocusInFilter(QObject *watched, Handler handler);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    std::function<void()> m_handler;
+    Handler m_handler;
 };

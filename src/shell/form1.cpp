@@ -90,7 +90,7 @@ void Form1::wireModemPage()
             [this] { m_session.guard([this] { m_session.Command3_Click(); }); });
     for (QLineEdit *field :
          {ui.Text1, ui.Text2, ui.Text3, ui.Text4, ui.Text5, ui.Text6, ui.Text7, ui.Text8})
-        new FocusInFilter(field, [field] { addressField_GotFocus(*field); });
+        new FocusInFilter(field, [field](Qt::FocusReason) { addressField_GotFocus(*field); });
 }
 
 void Form1::wireTerminalPage()
@@ -116,7 +116,10 @@ void Form1::wireTerminalPage()
     new KeyPressFilter(ui.Text14, [this](int &keyAscii) {
         m_session.guard([this, keyAscii] { m_session.Text14_KeyPress(keyAscii); });
     });
-    new FocusInFilter(ui.Text13, [this] { m_session.guard([this] { Text13_GotFocus(); }); });
+    new FocusInFilter(ui.Text13, [this](Qt::FocusReason reason) {
+        m_session.guard([this, reason] { Text13_GotFocus(reason); });
+    });
+    ui.Text13->pairWithTypingBox(ui.Text14);
     ui.Text13->setDialogs(&m_platform.dialogs);
 }
 
@@ -276,10 +279,12 @@ void Form1::Command5_Click()
     m_ui->Text14->setFocus();
 }
 
-void Form1::Text13_GotFocus()
+void Form1::Text13_GotFocus(Qt::FocusReason reason)
 {
-    // The receive box never keeps the focus: the caret goes to the typing box.
-    m_ui->Text14->setFocus();
+    // The receive box keeps the focus only when F6 brought it there to read
+    // the history; a click or Tab puts the caret into the typing box.
+    if (reason != Qt::ShortcutFocusReason)
+        m_ui->Text14->setFocus();
 }
 
 void Form1::showDevice(const QString &portText)

@@ -83,7 +83,7 @@ private:
     void Combo1_Click();
     void Combo4_Click();
     void Command5_Click();
-    void Text13_GotFocus();
+    void Text13_GotFocus(Qt::FocusReason reason);
     // Shows, as Combo1's tool tip, the device the port number maps to.
     void showDevice(const QString &portText);
 

@@ -278,7 +278,8 @@ void Form1Ui::setupTerminalPage(const Twips &twips)
     setColours(Text13, QPalette::Text, kDarkBlue);
     rx->setBuddy(Text13);
     nameForScreenReaders(Text13, QStringLiteral("Received"),
-                         QStringLiteral("What the modem sends"));
+                         QStringLiteral("What the modem sends. Page Up and Down scroll it; "
+                                        "F6 or Escape goes back to typing"));
 
     auto *tx = addLabel(TermPic, "Label18", QStringLiteral("TX"), twips.rect(0, 3770, 372, 252));
     setColours(tx, QPalette::WindowText, kDarkGreen);
@@ -286,7 +287,9 @@ void Form1Ui::setupTerminalPage(const Twips &twips)
     setColours(Text14, QPalette::Text, kDarkGreen);
     tx->setBuddy(Text14);
     nameForScreenReaders(Text14, QStringLiteral("Type to send"),
-                         QStringLiteral("Every character typed here goes to the modem"));
+                         QStringLiteral("Every character typed here goes to the modem. "
+                                        "Shift+Page Up and Down scroll what was received; "
+                                        "F6 moves there"));
 
     Command1 =
         addButton(TermPic, "Command1", QStringLiteral("+++"), twips.rect(120, 4780, 492, 252));

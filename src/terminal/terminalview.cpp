@@ -76,6 +76,7 @@ TerminalView::TerminalView(QWidget *parent)
             &TerminalView::onScrollBarAction);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(),
             qOverload<>(&QWidget::update));
+    m_announcer = new ExcerptAnnouncer(this, [this] { return excerptNow(); });
     createActions();
     updateMetrics();
 }
@@ -353,6 +354,7 @@ void TerminalView::syncScrollBar()
     across->setPageStep(viewport()->width());
     across->setSingleStep(int(std::ceil(m_hexCell)));
     m_syncing = false;
+    m_announcer->changed();
 }
 
 void TerminalView::onScrollBarMoved(int value)
@@ -362,6 +364,7 @@ void TerminalView::onScrollBarMoved(int value)
     m_top = layout().rowAt(layout().firstTop() + value).start;
     m_follow = value >= verticalScrollBar()->maximum();
     viewport()->update();
+    m_announcer->changed();
 }
 
 void TerminalView::onScrollBarAction(int action)
@@ -610,26 +613,84 @@ void TerminalView::changeEvent(QEvent *event)
 
 void TerminalView::keyPressEvent(QKeyEvent *event)
 {
-    const bool control = event->modifiers().testFlag(Qt::ControlModifier);
+    const int key = event->key();
     if (event->matches(QKeySequence::Copy)) {
         copy();
     } else if (event->matches(QKeySequence::SelectAll)) {
         selectAll();
-    } else if (event->key() == Qt::Key_PageUp) {
-        scrollRows(-std::max(1, visibleRowCount() - 1));
-    } else if (event->key() == Qt::Key_PageDown) {
-        scrollRows(std::max(1, visibleRowCount() - 1));
-    } else if (event->key() == Qt::Key_Up) {
-        scrollRows(-1);
-    } else if (event->key() == Qt::Key_Down) {
-        scrollRows(1);
-    } else if (control && event->key() == Qt::Key_Home) {
-        scrollToOffset(layout().firstTop());
-    } else if (control && event->key() == Qt::Key_End) {
-        scrollToBottom();
+    } else if (scrollByKey(*event, true)) {
+        event->accept();
+    } else if (m_typingBox && (key == Qt::Key_F6 || key == Qt::Key_Escape)) {
+        m_typingBox->setFocus(Qt::ShortcutFocusReason);
     } else {
         QAbstractScrollArea::keyPressEvent(event);
     }
+}
+
+bool TerminalView::scrollByKey(const QKeyEvent &event, bool inBox)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    const bool shift = modifiers == Qt::ShiftModifier;
+    const bool plain = inBox && modifiers == Qt::NoModifier;
+    const bool control = inBox && modifiers == Qt::ControlModifier;
+    const int page = std::max(1, visibleRowCount() - 1);
+    switch (event.key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (!shift && !plain)
+            return false;
+        scrollRows(event.key() == Qt::Key_PageUp ? -page : page);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (!shift && !plain)
+            return false;
+        scrollRows(event.key() == Qt::Key_Up ? -1 : 1);
+        return true;
+    case Qt::Key_Home:
+        if (!shift && !control)
+            return false;
+        scrollToOffset(layout().firstTop());
+        return true;
+    case Qt::Key_End:
+        if (!shift && !control)
+            return false;
+        scrollToBottom();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TerminalView::pairWithTypingBox(QWidget *typingBox)
+{
+    m_typingBox = typingBox;
+    typingBox->installEventFilter(this);
+}
+
+bool TerminalView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_typingBox && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F6 && key->modifiers() == Qt::NoModifier) {
+            setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+        // These keys yield no character, so nothing goes to the modem.
+        return scrollByKey(*key, false);
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+const ShownExcerpt &TerminalView::shownExcerpt()
+{
+    return m_announcer->excerpt();
+}
+
+ShownExcerpt TerminalView::excerptNow() const
+{
+    // A row cut at the bottom shows too.
+    return ShownExcerpt::around(layout(), m_top, visibleRowCount() + 1);
 }
 
 void TerminalView::mousePressEvent(QMouseEvent *event)

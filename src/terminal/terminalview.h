@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capturefile.h"
+#include "excerptannouncer.h"
 #include "receivelayout.h"
 #include "receivestore.h"
 
@@ -93,6 +94,16 @@ public:
     // the line.
     static QChar displayChar(unsigned char byte) { return ReceiveLayout::displayChar(byte); }
 
+    // What assistive technology reads: the text as shown around the rows on
+    // screen (see ShownExcerpt), renewed a few times a second while it changes.
+    const ShownExcerpt &shownExcerpt();
+    ShownExcerpt excerptNow() const;
+
+    // The typing box below: Shift+Page Up/Down, Shift+Up/Down and
+    // Shift+Home/End there scroll this box, and F6 moves the focus here; F6
+    // or Escape here moves it back.
+    void pairWithTypingBox(QWidget *typingBox);
+
     // Layout, for the accessible interface and tests.
     std::optional<qint64> offsetAt(const QPoint &point) const;
     QRect byteRect(qint64 offset) const;
@@ -103,6 +114,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -116,6 +128,9 @@ private:
     void onScrollBarMoved(int value);
     void onScrollBarAction(int action);
     void reportMessage(const QString &message);
+    // Scrolls for a key that scrolls the history; `inBox` when this box has
+    // the focus, where the keys work without Shift as well.
+    bool scrollByKey(const QKeyEvent &event, bool inBox);
 
     // The layout at the viewport's current width.
     const ReceiveLayout &layout() const;
@@ -136,6 +151,8 @@ private:
     // Its wraps are a cache, filled as rows are asked for.
     mutable ReceiveLayout m_layout{m_store};
     CaptureFile m_capture;
+    ExcerptAnnouncer *m_announcer = nullptr;
+    QWidget *m_typingBox = nullptr;
     QTimer m_flushTimer;
     QByteArray m_chunk;
 

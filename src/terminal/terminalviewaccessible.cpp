@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <climits>
 
 TerminalViewAccessible::TerminalViewAccessible(TerminalView *view)
     : QAccessibleWidget(view, QAccessible::EditableText, QStringLiteral("Received"))
@@ -16,14 +15,19 @@ TerminalView *TerminalViewAccessible::view() const
     return static_cast<TerminalView *>(widget());
 }
 
+const ShownExcerpt &TerminalViewAccessible::excerpt() const
+{
+    return view()->shownExcerpt();
+}
+
 qint64 TerminalViewAccessible::absolute(int offset) const
 {
-    return view()->store().begin() + std::clamp(offset, 0, characterCount());
+    return excerpt().offset(offset);
 }
 
 int TerminalViewAccessible::relative(qint64 offset) const
 {
-    return int(std::clamp<qint64>(offset - view()->store().begin(), 0, characterCount()));
+    return excerpt().position(offset);
 }
 
 QString TerminalViewAccessible::text(QAccessible::Text t) const
@@ -31,7 +35,7 @@ QString TerminalViewAccessible::text(QAccessible::Text t) const
     if (t == QAccessible::Name)
         return QStringLiteral("Received");
     if (t == QAccessible::Value)
-        return view()->receivedText();
+        return excerpt().text();
     return QAccessibleWidget::text(t);
 }
 
@@ -94,13 +98,15 @@ void TerminalViewAccessible::setCursorPosition(int position)
 
 QString TerminalViewAccessible::text(int startOffset, int endOffset) const
 {
-    const QByteArrayView bytes = view()->store().slice(absolute(startOffset), absolute(endOffset));
-    return QString::fromLatin1(bytes.data(), bytes.size());
+    const QString &text = excerpt().text();
+    const int from = std::clamp(startOffset, 0, int(text.size()));
+    const int to = std::clamp(endOffset, from, int(text.size()));
+    return text.mid(from, to - from);
 }
 
 int TerminalViewAccessible::characterCount() const
 {
-    return int(std::min<qsizetype>(view()->receivedBytes().size(), INT_MAX));
+    return int(excerpt().text().size());
 }
 
 QRect TerminalViewAccessible::characterRect(int offset) const

@@ -3,10 +3,13 @@
 #include <QAccessibleTextInterface>
 #include <QAccessibleWidget>
 
+class ShownExcerpt;
 class TerminalView;
 
-// What assistive technology sees of the receive box: its text is the
-// received text as held, one character per byte, named "Received".
+// What assistive technology sees of the receive box, named "Received": its
+// text is the excerpt shown around the rows on screen (ShownExcerpt), as
+// shown in text or hex view, and offsets in it map to held bytes for the
+// selection, the caret and hit testing.
 class TerminalViewAccessible final : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
@@ -32,6 +35,7 @@ public:
 
 private:
     TerminalView *view() const;
+    const ShownExcerpt &excerpt() const;
     qint64 absolute(int offset) const;
     int relative(qint64 offset) const;
 };
