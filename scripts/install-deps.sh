@@ -3,7 +3,8 @@
 # asked for again. The tests also get the de_DE.UTF-8 locale they use.
 # Usage: scripts/install-deps.sh [run|test|package|network|vm]
 #   run      building and running the program
-#   test     that, plus the test suite, benchmarks and headless display (default)
+#   test     that, plus the test suite, benchmarks and headless display, and
+#            the accessibility bus with its Python client (default)
 #   package  that of run, plus building the Debian package
 #   network  that of test, plus ser2net for the network port tests. Debian's
 #            package also starts a ser2net service (see /etc/ser2net.yaml:
@@ -21,7 +22,8 @@ run=(
 test=("${run[@]}"
     pkg-config libgtest-dev libxcb1-dev
     xvfb xauth locales
-    desktop-file-utils appstream)
+    desktop-file-utils appstream
+    at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0)
 mode="${1:-test}"
 case "$mode" in
 run) packages=("${run[@]}") ;;
