@@ -150,7 +150,7 @@ void AccessibilityTest::listNamesDoNotFollowTheChoice_data()
     QTest::newRow("address") << "Combo4"
                              << "Address to send to";
     QTest::newRow("device") << "DeviceList"
-                            << "Map the comm port to a device";
+                            << "Device";
 }
 
 void AccessibilityTest::listNamesDoNotFollowTheChoice()

@@ -343,7 +343,7 @@ void Form1Ui::setupDeviceControls(const Twips &twips)
     DeviceList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     // A serial server's port is typed in: rfc2217://HOST:PORT or tcp://HOST:PORT.
     DeviceList->acceptTypedText();
-    nameForScreenReaders(DeviceList, QStringLiteral("Map the comm port to a device"));
+    nameForScreenReaders(DeviceList, DeviceListLabel->text());
     DeviceList->setToolTip(QStringLiteral("Choose the modem's device, or type a network port "
                                           "(rfc2217://HOST:PORT or tcp://HOST:PORT) and press "
                                           "Enter"));
