@@ -339,7 +339,7 @@ def check_field_mark(app):
                      before=lambda: tree.set_text(field, "9"))
     limited = str(TX_POWER_LIMIT)
     shown, _ = tree.poll(lambda: tree.text(field), lambda read: read == limited, SHOWN_TIMEOUT)
-    found = [tree.describe(field), f"statuses in turn: {seen}"]
+    found = [tree.describe(field), f"statuses in turn: {seen}", f"status now {status(app)!r}"]
     if not shown:
         return [f"the read-back after Set did not show {limited} in Tx Power"], found
     mark = f"sent 9, modem reports {limited}"
