@@ -9,6 +9,7 @@
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"
+#include "terminal/shownexcerpt.h"
 #include "terminal/terminalview.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
 constexpr qsizetype kMiB = 1024 * 1024;
@@ -161,6 +163,48 @@ int runCase(const Case &benchCase)
     return 0;
 }
 
+// What a screen reader costs: renewing the excerpt after one more line and
+// telling the change, beside laying out the rows of one frame, both at the
+// bottom of a full box, as the median of many.
+int runExcerpt(const Case &benchCase)
+{
+    FormFixture fixture;
+    Form1 &form = fixture.start();
+    form.ui().TabStrip1->setCurrentIndex(2);
+    TerminalView &box = *form.ui().Text13;
+    const QByteArray bytes = traffic(benchCase.preload + benchCase.bytes, benchCase.lineLength);
+    for (qsizetype at = 0; at < bytes.size(); at += kChunk)
+        box.appendReceived(QString::fromLatin1(bytes.mid(at, kChunk)));
+    box.flushPending();
+    QCoreApplication::processEvents();
+
+    constexpr int kRuns = 101;
+    std::vector<double> frame;
+    std::vector<double> excerpt;
+    ShownExcerpt before = box.excerptNow();
+    qsizetype told = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        box.appendReceived(QStringLiteral("one more line of text\r\n"));
+        box.flushPending();
+        QElapsedTimer timer;
+        timer.start();
+        told += box.visibleRows().size();
+        frame.push_back(double(timer.nsecsElapsed()) / 1e3);
+        timer.restart();
+        ShownExcerpt after = box.excerptNow();
+        told += ShownExcerpt::between(before, after).inserted.size();
+        excerpt.push_back(double(timer.nsecsElapsed()) / 1e3);
+        before = std::move(after);
+    }
+    const auto median = [](std::vector<double> &values) {
+        const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        return *middle;
+    };
+    std::printf("%.0f %.0f %lld\n", median(frame), median(excerpt), static_cast<long long>(told));
+    return 0;
+}
+
 int runAll(const QString &self)
 {
     QTextStream out(stdout);
@@ -186,6 +230,28 @@ int runAll(const QString &self)
             << " MiB | " << QString::number(fields[3].toDouble() * 1024 / inBox, 'f', 1) << " |\n";
         out.flush();
     }
+
+    out << "\nA screen reader listening: the excerpt it reads renewed after one more line "
+           "and compared with the last (median of 101), beside one frame's rows\n\n"
+           "| box | one frame's rows, µs | excerpt renewed and compared, µs |\n|---|---|---|\n";
+    for (int i = 0; i < int(std::size(kCases)); ++i) {
+        const Case &c = kCases[i];
+        if (c.plain)
+            continue;
+        QProcess child;
+        child.start(self, {QStringLiteral("--excerpt"), QString::number(i)});
+        child.waitForFinished(-1);
+        const QStringList fields = QString::fromLocal8Bit(child.readAllStandardOutput())
+                                       .simplified()
+                                       .split(QLatin1Char(' '));
+        if (child.exitCode() != 0 || fields.size() != 3) {
+            out << "| " << c.name << " | failed |\n";
+            ++failures;
+            continue;
+        }
+        out << "| " << c.name << " | " << fields[0] << " | " << fields[1] << " |\n";
+        out.flush();
+    }
     return failures;
 }
 } // namespace
@@ -196,5 +262,7 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     if (args.size() == 3 && args.at(1) == QLatin1String("--case"))
         return runCase(kCases[args.at(2).toInt()]);
+    if (args.size() == 3 && args.at(1) == QLatin1String("--excerpt"))
+        return runExcerpt(kCases[args.at(2).toInt()]);
     return runAll(QApplication::applicationFilePath());
 }
