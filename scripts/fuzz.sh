@@ -8,7 +8,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-fuzz"
 seconds="${1:-30}"
-targets=(fuzz_decimalfield fuzz_hexfield fuzz_configpacket fuzz_addresslines fuzz_addressentry)
+targets=(fuzz_decimalfield fuzz_hexfield fuzz_configpacket fuzz_addresslines fuzz_addressentry
+    fuzz_telnetstream fuzz_receivestore)
 
 "$root/scripts/install-deps.sh"
 missing=()
