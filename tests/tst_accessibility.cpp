@@ -50,6 +50,7 @@ private Q_SLOTS:
     void listNamesDoNotFollowTheChoice_data();
     void listNamesDoNotFollowTheChoice();
     void listOpensForAReader();
+    void windowReadsAsAWindow();
     void everyControlOnAPageHasItsOwnName_data();
     void everyControlOnAPageHasItsOwnName();
     void labelsNameTheirControls_data();
@@ -209,6 +210,16 @@ void AccessibilityTest::listsHandOutTheirItemsAndEditPart(QComboBox *combo, cons
     QCOMPARE(text->text(0, text->characterCount()), combo->currentText());
     QCOMPARE(face->focusChild(), edit);
     QVERIFY(!face->child(2));
+}
+
+void AccessibilityTest::windowReadsAsAWindow()
+{
+    FormFixture fixture;
+    Form1 &form = fixture.start();
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(&form);
+    QVERIFY(face);
+    QCOMPARE(face->role(), QAccessible::Window);
+    QCOMPARE(face->text(QAccessible::Name), form.windowTitle());
 }
 
 void AccessibilityTest::listOpensForAReader()

@@ -9,6 +9,7 @@
 #include "platform/settingsstore.h"
 #include "terminal/terminalview.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -40,6 +41,15 @@ void addressField_GotFocus(QLineEdit &field)
     // has, so typing still replaces the whole byte.
     QTimer::singleShot(0, &field, [&field] { field.selectAll(); });
 }
+
+// The main window reads as a window (a frame) to a screen reader, named by
+// its title, not as a plain panel.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(Form1::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
 } // namespace
 
 Form1::Form1(const Platform &platform, QWidget *parent)
@@ -51,6 +61,7 @@ Form1::Form1(const Platform &platform, QWidget *parent)
     , m_addressFile(QDir(platform.programFolder).filePath(QStringLiteral("Address.txt")))
     , m_addressList(platform.dialogs, m_addressFile)
 {
+    QAccessible::installFactory(&windowAccessible);
     m_ui->setupUi(this);
     m_fieldMarks = std::make_unique<FieldMarks>(m_ui->configFields());
     m_commsPage = std::make_unique<CommsPage>(
