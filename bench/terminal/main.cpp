@@ -205,6 +205,20 @@ int runExcerpt(const Case &benchCase)
     return 0;
 }
 
+// Runs one case in a process of its own, so that each starts from a fresh
+// heap; its figures, or nothing if it failed or printed fewer.
+QStringList runChild(const QString &self, const char *mode, int index, qsizetype fields)
+{
+    QProcess child;
+    child.start(self, {QLatin1String(mode), QString::number(index)});
+    child.waitForFinished(-1);
+    const QStringList printed =
+        QString::fromLocal8Bit(child.readAllStandardOutput()).simplified().split(QLatin1Char(' '));
+    if (child.exitCode() != 0 || printed.size() != fields)
+        return {};
+    return printed;
+}
+
 int runAll(const QString &self)
 {
     QTextStream out(stdout);
@@ -213,13 +227,8 @@ int runAll(const QString &self)
     int failures = 0;
     for (int i = 0; i < int(std::size(kCases)); ++i) {
         const Case &c = kCases[i];
-        QProcess child;
-        child.start(self, {QStringLiteral("--case"), QString::number(i)});
-        child.waitForFinished(-1);
-        const QStringList fields = QString::fromLocal8Bit(child.readAllStandardOutput())
-                                       .simplified()
-                                       .split(QLatin1Char(' '));
-        if (child.exitCode() != 0 || fields.size() != 4) {
+        const QStringList fields = runChild(self, "--case", i, 4);
+        if (fields.isEmpty()) {
             out << "| " << c.name << " | failed |\n";
             ++failures;
             continue;
@@ -238,13 +247,8 @@ int runAll(const QString &self)
         const Case &c = kCases[i];
         if (c.plain)
             continue;
-        QProcess child;
-        child.start(self, {QStringLiteral("--excerpt"), QString::number(i)});
-        child.waitForFinished(-1);
-        const QStringList fields = QString::fromLocal8Bit(child.readAllStandardOutput())
-                                       .simplified()
-                                       .split(QLatin1Char(' '));
-        if (child.exitCode() != 0 || fields.size() != 3) {
+        const QStringList fields = runChild(self, "--excerpt", i, 3);
+        if (fields.isEmpty()) {
             out << "| " << c.name << " | failed |\n";
             ++failures;
             continue;

@@ -61,10 +61,14 @@ class ModemSim:
         except FileNotFoundError:
             return []
 
+    def logged(self, direction):
+        """The hex of every byte the log shows going that way, TX or RX."""
+        return "".join(line.split()[2] for line in self.events()
+                       if line.split()[1:2] == [direction] and len(line.split()) > 2)
+
     def sent(self, data):
         """Whether the modem has written these bytes (its log's TX lines)."""
-        sent = "".join(line.split()[2] for line in self.events() if line.split()[1:2] == ["TX"])
-        return data.hex().upper() in sent
+        return data.hex().upper() in self.logged("TX")
 
 
 class Window:

@@ -1,7 +1,7 @@
 """What a screen reader gets from the window, read over the real AT-SPI bus:
 the lists and their choices, the status bar, Find Modem's status line, a
-field's mark after Set, the receive box's text in both views and its text
-events. Each check prints PASS or FAIL with what it read. With --dump, only
+field's mark after Set, the receive box's text in both views, its text
+events, the keys that scroll it and move into it, and its bound. Each check prints PASS or FAIL with what it read. With --dump, only
 a listing of every control on each page, as a reader finds it.
 
 Runs inside the session tests/atspi/run.sh sets up; MIRAN_PROGRAM and
@@ -31,6 +31,19 @@ CONFIG = bytes.fromhex("4849 0D0A 007F 1B85 6B 00 1E 1E")
 TX_POWER_LIMIT = 5
 TYPED = "hello"
 XK_H = 0x0068
+XK_X = 0x0078
+XK_RETURN = 0xFF0D
+XK_ESCAPE = 0xFF1B
+XK_HOME = 0xFF50
+XK_PAGE_UP = 0xFF55
+XK_END = 0xFF57
+XK_F6 = 0xFFC3
+# Lines typed (each echoed) so that the receive box has more than it shows.
+HISTORY_LINES = 30
+# More than the excerpt a reader gets: the rows on screen and 100 rows on
+# either side, each at most a box's width.
+FLOOD_BYTES = 400_000
+EXCERPT_LIMIT = 64 * 1024
 READ_TIMEOUT = 10.0
 NO_RESPONSE = "No Response"
 READ_BACK_ENDS = ("Request Complete", NO_RESPONSE)
@@ -349,6 +362,87 @@ def check_field_mark(app):
     return problems, found
 
 
+def vertical_scroll_bar(box):
+    """The receive box's scroll bar for its rows: the one taller than wide."""
+    def tall(node):
+        extents = tree.Atspi.Component.get_extents(node, tree.Atspi.CoordType.SCREEN)
+        return extents.height > extents.width
+    return next(node for node in tree.descendants(box)
+                if tree.role(node) == "scroll bar" and tall(node))
+
+
+def check_history_keys(app, modem):
+    """Shift+Page Up, Shift+Home and Shift+End in the typing box scroll the
+    received lines and send nothing; F6 moves into the history, Escape back."""
+    where = show_page(app, "Terminal")
+    typing = tree.wait_find(where, "text", "Type to send")
+    box = receive_box(app)
+    activate(app)
+    # Back to the text view (the hex view check left it on): a line a row.
+    tree.press_key(XK_H, tree.CONTROL | tree.SHIFT)
+    tree.focus(typing)
+    for _ in range(HISTORY_LINES):
+        tree.press_key(XK_X)
+        tree.press_key(XK_RETURN)
+    wait_for(lambda: modem.sent(b"x\r" * HISTORY_LINES), 10, "the modem's echo of the lines")
+    bar = vertical_scroll_bar(box)
+    position = lambda: tree.Atspi.Value.get_current_value(bar)
+    # The echo is laid out a frame after it arrives, and the box follows it.
+    _, (top, bottom) = tree.poll(
+        lambda: (tree.Atspi.Value.get_minimum_value(bar), tree.Atspi.Value.get_maximum_value(bar)),
+        lambda range_: range_[1] > range_[0] and position() == range_[1], SHOWN_TIMEOUT)
+    received, typed = modem.logged("RX"), tree.text(typing)
+    found = [f"scroll bar from {top} to {bottom}, at {position()}"]
+    problems = []
+
+    def expect(keysym, modifiers, accept, what):
+        tree.press_key(keysym, modifiers)
+        reached, at = tree.poll(position, accept, SHOWN_TIMEOUT)
+        found.append(f"{what}: scroll bar at {at}")
+        if not reached:
+            problems.append(f"{what} did not scroll the receive box")
+
+    expect(XK_PAGE_UP, tree.SHIFT, lambda at: at < bottom, "Shift+Page Up in the typing box")
+    expect(XK_HOME, tree.SHIFT, lambda at: at == top, "Shift+Home in the typing box")
+    expect(XK_END, tree.SHIFT, lambda at: at == bottom, "Shift+End in the typing box")
+    if modem.logged("RX") != received or tree.text(typing) != typed:
+        problems.append("the scroll keys sent something or changed the typing box")
+
+    tree.press_key(XK_F6)
+    into, _ = tree.poll(lambda: tree.states(box), lambda states: "focused" in states, 5)
+    found.append(f"after F6: receive box {'focused' if into else 'not focused'}")
+    if not into:
+        problems.append("F6 in the typing box did not move the focus into the receive box")
+    else:
+        expect(XK_PAGE_UP, 0, lambda at: at < bottom, "Page Up in the receive box")
+    tree.press_key(XK_ESCAPE)
+    back, _ = tree.poll(lambda: tree.states(typing), lambda states: "focused" in states, 5)
+    if not back:
+        problems.append("Escape in the receive box did not move the focus back to typing")
+    return problems, found
+
+
+def check_bounded(app, flood):
+    """A flood far larger than the box shows: a reader gets the excerpt
+    around the rows on screen, with no NUL in it, not the whole store."""
+    box = receive_box(app)
+    count = lambda: tree.character_count(box)
+    before = count()
+    connect_button = tree.wait_find(app, "push button", "Connect")
+    tree.press(connect_button)
+    wait_for(lambda: len(flood.logged("TX")) >= 2 * FLOOD_BYTES, 20, "the modem's flood")
+    settled, read = tree.poll(count, lambda number: number != before and number <= EXCERPT_LIMIT,
+                              SHOWN_TIMEOUT)
+    text = tree.text(box) or ""
+    found = [f"character count {read} after {FLOOD_BYTES} bytes", f"text ends {text[-60:]!r}"]
+    problems = []
+    if not settled:
+        problems.append(f"the receive box hands out {read} characters, not the bounded excerpt")
+    if "\0" in text or len(text) != read:
+        problems.append(f"the text read ({len(text)} characters) is not all of it ({read})")
+    return problems, found
+
+
 # --- Listing ------------------------------------------------------------------
 
 def dump(app):
@@ -404,6 +498,9 @@ def run_checks(program, sim, folder):
             dump(app)
             run_receive_checks(report, app, modem)
             report.run("field mark after Set", check_field_mark, app)
+        # The answering modem's device went away: the window lost its port.
+        with ModemSim(sim, link, ["--flood", str(FLOOD_BYTES)]) as flood:
+            report.run("receive box bounded", check_bounded, app, flood)
     return report.summary()
 
 
@@ -433,6 +530,7 @@ def run_receive_checks(report, app, modem):
     received = CONFIG + TYPED.encode("ascii")
     report.run("receive box text", check_shown_text, box, shown_text(received), "text view")
     report.run("receive box hex view", check_hex_view, app, box, hex_rows(received))
+    report.run("history keys", check_history_keys, app, modem)
 
 
 def main():
