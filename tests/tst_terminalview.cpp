@@ -382,7 +382,8 @@ void TerminalViewTest::accessibleHexTextIsTheRowsAsShown()
     TerminalView view;
     view.resize(600, 300);
     view.show();
-    const QByteArray bytes("AT\0\r\nOK\x01\x02\x03 and more than sixteen bytes", 41);
+    const char raw[] = "AT\0\r\nOK\x01\x02\x03 and more than sixteen bytes";
+    const QByteArray bytes(raw, qsizetype(sizeof raw) - 1);
     view.appendReceived(latin1(bytes));
     view.setHexView(true);
     view.flushPending();
