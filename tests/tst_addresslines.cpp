@@ -1,7 +1,7 @@
 // The address file's line rules, its appending, and the address entry rules.
+#include "platform/addressentry.h"
 #include "platform/addressfile.h"
 #include "platform/addresslines.h"
-#include "terminal/addressentry.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 // decoded back into them.
 #include "modem/configpacket.h"
 #include "modem/replydecoder.h"
+#include "modem/rxring.h"
 #include "platform/failure.h"
-#include "serial/rxring.h"
 
 #include <QTest>
 

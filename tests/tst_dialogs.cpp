@@ -1,5 +1,5 @@
 // The real message and input boxes: what the user sees and what comes back.
-#include "platform/widgetdialogs.h"
+#include "widgets/widgetdialogs.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

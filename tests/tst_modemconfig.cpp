@@ -1,8 +1,8 @@
 // The configuration as the command line prints, reads and writes it: six
 // lines or one JSON object out, the session's field texts in, a "read --json"
 // file back in, and the texts handed to the window's packet builder.
-#include "cli/modemconfig.h"
 #include "modem/configpacket.h"
+#include "modem/modemconfig.h"
 
 #include <QTest>
 

@@ -3,9 +3,9 @@
 // scan of the bytes.
 #include "support/naivereceive.h"
 
-#include "terminal/hexrow.h"
-#include "terminal/receivelayout.h"
-#include "terminal/receivestore.h"
+#include "receive/hexrow.h"
+#include "receive/receivelayout.h"
+#include "receive/receivestore.h"
 
 #include <QRandomGenerator>
 #include <QTest>

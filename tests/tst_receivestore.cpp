@@ -2,7 +2,7 @@
 // however the bytes arrive, and what it keeps once past its capacity.
 #include "support/naivereceive.h"
 
-#include "terminal/receivestore.h"
+#include "receive/receivestore.h"
 
 #include <QRandomGenerator>
 #include <QTest>

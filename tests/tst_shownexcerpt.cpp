@@ -3,10 +3,10 @@
 // each change told as removals and an insertion that rebuild the new text.
 #include "support/appliedchange.h"
 
-#include "terminal/hexrow.h"
-#include "terminal/receivelayout.h"
-#include "terminal/receivestore.h"
-#include "terminal/shownexcerpt.h"
+#include "receive/hexrow.h"
+#include "receive/receivelayout.h"
+#include "receive/receivestore.h"
+#include "receive/shownexcerpt.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -4,8 +4,8 @@
 #include "support/recordingdialogs.h"
 
 #include "platform/clock.h"
+#include "receive/hexrow.h"
 #include "terminal/capturefilechooser.h"
-#include "terminal/hexrow.h"
 #include "terminal/terminalview.h"
 
 #include <QAccessible>

@@ -7,9 +7,9 @@
 //   bench-terminal --case N   one case, one line
 #include "support/formfixture.h"
 
+#include "receive/shownexcerpt.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
-#include "terminal/shownexcerpt.h"
 #include "terminal/terminalview.h"
 
 #include <QApplication>

@@ -3,14 +3,14 @@
 #include "clicomm.h"
 #include "clidialogs.h"
 #include "cliview.h"
-#include "modemconfig.h"
+#include "modem/modemconfig.h"
 
 #include "modem/modemscan.h"
 #include "modem/modemsession.h"
 #include "platform/mscomm.h"
 #include "platform/qteventpump.h"
+#include "platform/quiettimer.h"
 #include "platform/steadyclock.h"
-#include "serial/quiettimer.h"
 
 #include <QObject>
 #include <QStringList>

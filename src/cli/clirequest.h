@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modemconfig.h"
+#include "modem/modemconfig.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "clirequest.h"
-#include "modemconfig.h"
+#include "modem/modemconfig.h"
 
 #include <QStringList>
 #include <QTextStream>

@@ -3,6 +3,7 @@
 #include "configpacket.h"
 #include "failurestatus.h"
 #include "numberreader.h"
+#include "platform/addressentry.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/commcontrol.h"
@@ -12,7 +13,6 @@
 #include "platform/timer.h"
 #include "replydecoder.h"
 #include "setconfirmation.h"
-#include "terminal/addressentry.h"
 
 #include <QScopeGuard>
 #include <QScopedValueRollback>

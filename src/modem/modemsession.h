@@ -1,7 +1,7 @@
 #pragma once
 
 #include "modemview.h"
-#include "serial/rxring.h"
+#include "rxring.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "replydecoder.h"
 
 #include "configpacket.h"
-#include "serial/rxring.h"
+#include "rxring.h"
 
 std::array<QString, 12> ReplyDecoder::decode(const RxRing &buffer)
 {

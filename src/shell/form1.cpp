@@ -3,11 +3,11 @@
 #include "form1ui.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
-#include "platform/focusinfilter.h"
-#include "platform/keypressfilter.h"
 #include "platform/portmap.h"
 #include "platform/settingsstore.h"
 #include "terminal/terminalview.h"
+#include "widgets/focusinfilter.h"
+#include "widgets/keypressfilter.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>

@@ -1,10 +1,10 @@
 #include "form1.h"
 #include "platform/addressfolder.h"
-#include "platform/commoncontrols.h"
 #include "platform/interruptwatcher.h"
-#include "platform/widgetdialogs.h"
 #include "platformobjects.h"
 #include "toolkit.h"
+#include "widgets/commoncontrols.h"
+#include "widgets/widgetdialogs.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -4,9 +4,9 @@
 #include "platform/mscomm.h"
 #include "platform/portmap.h"
 #include "platform/qteventpump.h"
+#include "platform/quiettimer.h"
 #include "platform/settingsstore.h"
 #include "platform/steadyclock.h"
-#include "serial/quiettimer.h"
 
 // The platform objects the window works over, built once: the settings
 // store, the port map over it, the serial component, the clock, the event pump

@@ -1,6 +1,6 @@
 #include "addresslist.h"
 
-#include "addressentry.h"
+#include "platform/addressentry.h"
 #include "platform/addressfile.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shownexcerpt.h"
+#include "receive/shownexcerpt.h"
 
 #include <QAccessible>
 #include <QObject>

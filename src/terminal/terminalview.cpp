@@ -1,12 +1,12 @@
 #include "terminalview.h"
 
 #include "dialogcapturefilechooser.h"
-#include "hexrow.h"
 #include "platform/application.h"
 #include "platform/steadyclock.h"
-#include "platform/widgetdialogs.h"
-#include "receivelayout.h"
+#include "receive/hexrow.h"
+#include "receive/receivelayout.h"
 #include "terminalviewaccessible.h"
+#include "widgets/widgetdialogs.h"
 
 #include <QAccessible>
 #include <QAction>

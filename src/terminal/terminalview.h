@@ -1,9 +1,9 @@
 #pragma once
 
-#include "capturefile.h"
 #include "excerptannouncer.h"
-#include "receivelayout.h"
-#include "receivestore.h"
+#include "receive/capturefile.h"
+#include "receive/receivelayout.h"
+#include "receive/receivestore.h"
 
 #include <QAbstractScrollArea>
 #include <QByteArray>

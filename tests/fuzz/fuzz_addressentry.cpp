@@ -3,8 +3,8 @@
 // and pieces.
 #include "fuzzcheck.h"
 
+#include "platform/addressentry.h"
 #include "platform/addresslines.h"
-#include "terminal/addressentry.h"
 
 #include <array>
 #include <cstdint>

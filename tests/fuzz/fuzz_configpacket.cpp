@@ -5,7 +5,7 @@
 #include "modem/configpacket.h"
 #include "modem/numberreader.h"
 #include "modem/replydecoder.h"
-#include "serial/rxring.h"
+#include "modem/rxring.h"
 
 #include <algorithm>
 #include <array>

@@ -14,8 +14,8 @@
 
 #include "../support/naivereceive.h"
 
-#include "terminal/receivelayout.h"
-#include "terminal/receivestore.h"
+#include "receive/receivelayout.h"
+#include "receive/receivestore.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "terminal/shownexcerpt.h"
+#include "receive/shownexcerpt.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "terminal/receivelayout.h"
-#include "terminal/receivestore.h"
+#include "receive/receivelayout.h"
+#include "receive/receivestore.h"
 
 #include <QString>
 #include <QStringList>

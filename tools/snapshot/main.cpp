@@ -7,11 +7,11 @@
 // simulator was told to unplug it), with the status bar's tool tip open.
 #include "modem/modemscan.h"
 #include "platform/portmap.h"
-#include "platform/widgetdialogs.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 #include "shell/platformobjects.h"
 #include "shell/toolkit.h"
+#include "widgets/widgetdialogs.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/timer.h"
+#include "timer.h"
 
 #include <QTimer>
 
