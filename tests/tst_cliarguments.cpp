@@ -1,6 +1,8 @@
 // The command line read into a request: which lines are taken, and how a bad
 // value is refused before anything touches a port.
 #include "cli/cliarguments.h"
+#include "cli/clihelp.h"
+#include "cli/clioption.h"
 
 #include <QTest>
 
@@ -13,6 +15,10 @@ QString summary(const CliRequest &request)
     QStringList parts{CliArguments::commandName(request.command)};
     if (!request.device.isEmpty())
         parts << "device=" + request.device;
+    if (!request.devices.isEmpty())
+        parts << "devices=" + request.devices.join(',');
+    if (!request.devicesFile.isEmpty())
+        parts << "list=" + request.devicesFile;
     if (request.comm != 0)
         parts << "comm=" + QString::number(request.comm);
     parts << "baud=" + QString::number(request.baud);
@@ -40,6 +46,7 @@ private Q_SLOTS:
     void refusesBadLines();
     void helpAndVersion_data();
     void helpAndVersion();
+    void helpListsEachOption();
 };
 
 void CliArgumentsTest::takesGoodLines_data()
@@ -67,6 +74,14 @@ void CliArgumentsTest::takesGoodLines_data()
     QTest::newRow("write from standard input, one value over it")
         << QStringList{"write", "--comm", "1", "--from", "-", "--module", "00000001"}
         << "write comm=1 baud=38400 module=1 from=-";
+    QTest::newRow("a value holding =") << QStringList{"read", "--device=rfc2217://h:1?a=b"}
+                                       << "read device=rfc2217://h:1?a=b baud=38400";
+    QTest::newRow("values that look like options")
+        << QStringList{"write", "--device", "--json", "--from", "-h=x"}
+        << "write device=--json baud=38400 from=-h=x";
+    QTest::newRow("several devices and a list")
+        << QStringList{"find", "--device", "/dev/a", "--devices=-", "--device=/dev/b"}
+        << "find devices=/dev/a,/dev/b list=- baud=38400";
     QTest::newRow("find everywhere") << QStringList{"find"} << "find baud=38400";
     QTest::newRow("find on a device") << QStringList{"find", "--device", "/dev/ttyACM0", "--json"}
                                       << "find device=/dev/ttyACM0 baud=38400 json";
@@ -95,6 +110,8 @@ void CliArgumentsTest::refusesBadLines_data()
     QTest::newRow("unknown command") << QStringList{"dump"} << "unknown command \"dump\".";
     QTest::newRow("option before the command") << QStringList{"--device", "/dev/x", "read"}
                                                << "unknown option --device; a command comes first.";
+    QTest::newRow("long form of -h first")
+        << QStringList{"--h"} << "unknown option --h; a command comes first.";
     QTest::newRow("channel above 255")
         << write + QStringList{"--channel", "256"} << "--channel \"256\" is not valid: " + byteForm;
     QTest::newRow("negative power")
@@ -146,6 +163,27 @@ void CliArgumentsTest::refusesBadLines_data()
     QTest::newRow("missing value") << QStringList{"read", "--comm"} << "--comm needs a value.";
     QTest::newRow("value on a switch")
         << QStringList{"ports", "--json=yes"} << "--json takes no value.";
+    QTest::newRow("unknown option")
+        << QStringList{"read", "--comm", "1", "--bogus=1"} << "read takes no option --bogus.";
+    // The parser would take these for -h, --device and the end of the options.
+    QTest::newRow("long form of -h")
+        << QStringList{"read", "--comm", "1", "--h"} << "read takes no option --h.";
+    QTest::newRow("option with one dash")
+        << QStringList{"read", "-device", "/dev/x"} << "read takes no option -device.";
+    QTest::newRow("double dash") << QStringList{"read", "--comm", "1", "--", "--json"}
+                                 << "read takes no option --.";
+    QTest::newRow("lone dash") << QStringList{"read", "--comm", "1", "-"}
+                               << "read takes no option -.";
+    QTest::newRow("first fault wins")
+        << write + QStringList{"--channel", "999", "--bogus", "--power"}
+        << "--channel \"999\" is not valid: " + byteForm;
+    QTest::newRow("empty device") << QStringList{"read", "--device="}
+                                  << "--device needs the path of a serial device.";
+    QTest::newRow("device list and comm") << QStringList{"find", "--devices", "list", "--comm", "2"}
+                                          << "give either --devices or --comm, not both.";
+    QTest::newRow("two from standard input")
+        << QStringList{"write", "--devices", "-", "--from", "-"}
+        << "--devices and --from cannot both read standard input: give one of them a file.";
     QTest::newRow("stray word") << QStringList{"read", "--comm", "1", "now"}
                                 << "unexpected argument \"now\".";
 }
@@ -184,6 +222,28 @@ void CliArgumentsTest::helpAndVersion()
     QCOMPARE(result.error, QString());
     QCOMPARE(static_cast<int>(result.request.command), command);
     QCOMPARE(result.request.helpTopic, topic);
+}
+
+// Every option of the table is on one line of the help of each command that
+// takes it, with a gap before its text, and on none of the others'.
+void CliArgumentsTest::helpListsEachOption()
+{
+    const QList<std::pair<Command, QString>> helps{{Command::Help, ""},
+                                                   {Command::Ports, "ports"},
+                                                   {Command::Read, "read"},
+                                                   {Command::Write, "write"},
+                                                   {Command::Find, "find"}};
+    for (const auto &[command, topic] : helps) {
+        const QStringList lines = CliHelp::text(topic).split('\n');
+        for (const CliOption &option : CliOption::all()) {
+            const QString start = "  " + option.synopsis() + "  ";
+            const auto count =
+                std::count_if(lines.cbegin(), lines.cend(),
+                              [&](const QString &line) { return line.startsWith(start); });
+            QVERIFY2(count == (option.takenBy(command) ? 1 : 0),
+                     qPrintable(option.synopsis() + " in the help of " + topic));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(CliArgumentsTest)

@@ -1,47 +1,113 @@
 #include "cliarguments.h"
 
-#include "strictvalue.h"
+#include "clioption.h"
 
-#include <QSet>
+#include <QCommandLineParser>
+#include <QHash>
 
+#include <algorithm>
 #include <optional>
 
 using Command = CliRequest::Command;
 
 namespace {
-struct OptionRule
+// The options given so far, each with its last value.
+using Given = QHash<const CliOption *, QString>;
+
+// One argument as the parser reads it.
+struct Reading
 {
-    QString name;
-    bool takesValue;
-    QList<Command> commands;
+    // Null when it is no option of the table: a word, "-", "--" or an
+    // unknown option.
+    const CliOption *option = nullptr;
+    // The value after "=" or in the next argument. A switch has one, empty,
+    // only when it was given "=" and a value.
+    std::optional<QString> value;
+    // The arguments it takes: two when the value is the next.
+    qsizetype length = 1;
 };
 
-const QList<OptionRule> &optionRules()
+// Every option of the table, whichever command takes it, so that one of
+// another command is told apart from an unknown one.
+void addOptions(QCommandLineParser &parser)
 {
-    static const QList<OptionRule> rules{
-        {QStringLiteral("--device"), true, {Command::Read, Command::Write, Command::Find}},
-        {QStringLiteral("--devices"), true, {Command::Read, Command::Write, Command::Find}},
-        {QStringLiteral("--comm"), true, {Command::Read, Command::Write, Command::Find}},
-        {QStringLiteral("--baud"), true, {Command::Read, Command::Write}},
-        {QStringLiteral("--json"), false, {Command::Ports, Command::Read, Command::Find}},
-        {QStringLiteral("--destination"), true, {Command::Write}},
-        {QStringLiteral("--module"), true, {Command::Write}},
-        {QStringLiteral("--channel"), true, {Command::Write}},
-        {QStringLiteral("--power"), true, {Command::Write}},
-        {QStringLiteral("--tx-size"), true, {Command::Write}},
-        {QStringLiteral("--rx-size"), true, {Command::Write}},
-        {QStringLiteral("--from"), true, {Command::Write}},
-    };
-    return rules;
+    for (const CliOption &option : CliOption::all())
+        parser.addOption(QCommandLineOption(option.names, QString(), option.valueName));
 }
 
-const OptionRule *findRule(const QString &name)
+// The parser reads the argument at index at alone, so the options are taken
+// in the order given and the first fault on the line is the one reported. It
+// skips the first argument, the command, as the program's name.
+Reading read(QCommandLineParser &parser, const QStringList &arguments, qsizetype at)
 {
-    for (const OptionRule &rule : optionRules()) {
-        if (rule.name == name)
-            return &rule;
+    Reading reading;
+    const bool whole = parser.parse({arguments.first(), arguments.at(at)});
+    const QStringList names = parser.optionNames();
+    if (names.size() != 1 || !parser.unknownOptionNames().isEmpty())
+        return reading;
+    reading.option = CliOption::find(names.first());
+    if (!reading.option->takesValue()) {
+        if (!whole)
+            reading.value = QString();
+    } else if (whole) {
+        reading.value = parser.value(names.first());
+    } else if (at + 1 < arguments.size()) {
+        reading.value = arguments.at(at + 1);
+        reading.length = 2;
     }
-    return nullptr;
+    return reading;
+}
+
+// The argument as messages name it: an option without its "=value".
+QString written(const QString &argument)
+{
+    const qsizetype equals = argument.indexOf(QLatin1Char('='));
+    return argument.startsWith(QLatin1String("--")) && equals > 0 ? argument.left(equals)
+                                                                  : argument;
+}
+
+// Checks one option read from argument and sets the request from it.
+QString take(CliRequest &request, Given &given, const Reading &reading, const QString &argument)
+{
+    const QString option = written(argument);
+    const CliOption *rule = reading.option;
+    if (!rule || !rule->takenBy(request.command)) {
+        return option.startsWith(QLatin1Char('-'))
+                   ? QStringLiteral("%1 takes no option %2.")
+                         .arg(CliArguments::commandName(request.command), option)
+                   : QStringLiteral("unexpected argument \"%1\".").arg(option);
+    }
+    if (given.contains(rule) && !rule->repeats)
+        return QStringLiteral("%1 is given twice.").arg(option);
+    if (rule->takesValue() && !reading.value)
+        return QStringLiteral("%1 needs a value.").arg(option);
+    if (!rule->takesValue() && reading.value)
+        return QStringLiteral("%1 takes no value.").arg(option);
+    const QString value = reading.value.value_or(QString());
+    given.insert(rule, value);
+    return rule->apply(request, option, value);
+}
+
+// Options that cannot go together, once all are read.
+QString conflicts(const Given &given)
+{
+    const QList<CliOption> &options = CliOption::all();
+    for (const CliOption &option : options) {
+        const CliOption *excluded = CliOption::find(option.excludes);
+        if (excluded && given.contains(&option) && given.contains(excluded))
+            return QStringLiteral("give either %1 or %2, not both.")
+                .arg(option.flag(), excluded->flag());
+    }
+    QStringList standardInput;
+    for (const CliOption &option : options) {
+        if (option.readsStandardInput && given.value(&option) == QLatin1String("-"))
+            standardInput.append(option.flag());
+    }
+    if (standardInput.size() > 1)
+        return QStringLiteral("%1 and %2 cannot both read standard input: give one of them a "
+                              "file.")
+            .arg(standardInput.at(0), standardInput.at(1));
+    return {};
 }
 
 std::optional<Command> commandOf(const QString &word)
@@ -53,18 +119,9 @@ std::optional<Command> commandOf(const QString &word)
     return std::nullopt;
 }
 
-// The one option that may be given more than once: each names one more device.
-const QString kDevice = QStringLiteral("--device");
-const QString kDevices = QStringLiteral("--devices");
-
 bool isHelp(const QString &argument)
 {
-    return argument == QLatin1String("--help") || argument == QLatin1String("-h");
-}
-
-QString badValue(const QString &option, const QString &value, const QString &form)
-{
-    return QStringLiteral("%1 \"%2\" is not valid: give %3.").arg(option, value, form);
+    return CliOption::find(QStringLiteral("help"))->isWritten(argument);
 }
 } // namespace
 
@@ -101,7 +158,7 @@ CliArguments::Result CliArguments::parse(const QStringList &arguments)
             request.helpTopic = arguments.at(1);
         return result;
     }
-    if (first == QLatin1String("--version")) {
+    if (CliOption::find(QStringLiteral("version"))->isWritten(first)) {
         request.command = Command::Version;
         return result;
     }
@@ -120,46 +177,21 @@ CliArguments::Result CliArguments::parse(const QStringList &arguments)
     }
     request.command = *command;
 
-    QSet<QString> seen;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString option = arguments.at(i);
-        std::optional<QString> value;
-        const qsizetype equals = option.indexOf(QLatin1Char('='));
-        if (option.startsWith(QLatin1String("--")) && equals > 0) {
-            value = option.mid(equals + 1);
-            option.truncate(equals);
-        }
-        const OptionRule *rule = findRule(option);
-        if (!rule || !rule->commands.contains(*command)) {
-            result.error = option.startsWith(QLatin1Char('-'))
-                               ? QStringLiteral("%1 takes no option %2.").arg(first, option)
-                               : QStringLiteral("unexpected argument \"%1\".").arg(option);
-            return result;
-        }
-        if (seen.contains(option) && option != kDevice) {
-            result.error = QStringLiteral("%1 is given twice.").arg(option);
-            return result;
-        }
-        seen.insert(option);
-        if (rule->takesValue && !value) {
-            if (i + 1 >= arguments.size()) {
-                result.error = QStringLiteral("%1 needs a value.").arg(option);
-                return result;
-            }
-            value = arguments.at(++i);
-        } else if (!rule->takesValue && value) {
-            result.error = QStringLiteral("%1 takes no value.").arg(option);
-            return result;
-        }
-        result.error = applyOption(request, option, value.value_or(QString()));
+    QCommandLineParser parser;
+    addOptions(parser);
+    Given given;
+    for (qsizetype i = 1; i < arguments.size();) {
+        const Reading reading = read(parser, arguments, i);
+        result.error = take(request, given, reading, arguments.at(i));
         if (!result.error.isEmpty())
             return result;
+        i += reading.length;
     }
 
     // One device alone runs as it always has; more, or a list, run in parallel.
     if (request.devices.size() == 1 && request.devicesFile.isEmpty())
         request.device = request.devices.takeFirst();
-    result.error = conflicts(request, seen);
+    result.error = conflicts(given);
     if (!result.error.isEmpty())
         return result;
     if ((*command == Command::Read || *command == Command::Write) && !request.hasPort()) {
@@ -171,88 +203,18 @@ CliArguments::Result CliArguments::parse(const QStringList &arguments)
     return result;
 }
 
-QString CliArguments::applyOption(CliRequest &request, const QString &option, const QString &value)
-{
-    using Field = ModemConfig::Field;
-    if (option == kDevice) {
-        if (value.isEmpty())
-            return QStringLiteral("--device needs the path of a serial device.");
-        request.devices.append(value);
-    } else if (option == kDevices) {
-        if (value.isEmpty())
-            return QStringLiteral("--devices needs a file that lists devices, one a line, or - "
-                                  "for standard input.");
-        request.devicesFile = value;
-    } else if (option == QLatin1String("--comm")) {
-        const std::optional<int> comm = StrictValue::comm(value);
-        if (!comm)
-            return badValue(option, value, StrictValue::commForm());
-        request.comm = *comm;
-    } else if (option == QLatin1String("--baud")) {
-        const std::optional<qint32> baud = StrictValue::baud(value);
-        if (!baud)
-            return badValue(option, value, StrictValue::baudForm());
-        request.baud = *baud;
-    } else if (option == QLatin1String("--json")) {
-        request.json = true;
-    } else if (option == QLatin1String("--from")) {
-        if (value.isEmpty())
-            return QStringLiteral("--from needs a file that \"read --json\" wrote, or - for "
-                                  "standard input.");
-        request.fromFile = value;
-    } else {
-        for (const Field field : ModemConfig::kFields) {
-            if (option == QLatin1String("--") + ModemConfig::name(field))
-                return applyEdit(request, field, option, value);
-        }
-    }
-    return {};
-}
-
-QString CliArguments::conflicts(const CliRequest &request, const QSet<QString> &seen)
-{
-    const QString comm = QStringLiteral("--comm");
-    if (seen.contains(kDevice) && seen.contains(comm))
-        return QStringLiteral("give either --device or --comm, not both.");
-    if (seen.contains(kDevices) && seen.contains(comm))
-        return QStringLiteral("give either --devices or --comm, not both.");
-    const QString standardInput = QStringLiteral("-");
-    if (request.devicesFile == standardInput && request.fromFile == standardInput)
-        return QStringLiteral("--devices and --from cannot both read standard input: give one "
-                              "of them a file.");
-    return {};
-}
-
 QStringList CliArguments::withoutDevices(const QStringList &arguments)
 {
-    QStringList kept;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        const qsizetype equals = argument.indexOf(QLatin1Char('='));
-        const bool inlineValue = argument.startsWith(QLatin1String("--")) && equals > 0;
-        const QString option = inlineValue ? argument.left(equals) : argument;
-        const OptionRule *rule = i == 0 ? nullptr : findRule(option);
-        const bool valueFollows = rule && rule->takesValue && !inlineValue;
-        if (option == kDevice || option == kDevices) {
-            i += valueFollows ? 1 : 0;
-            continue;
-        }
-        kept.append(argument);
-        if (valueFollows && i + 1 < arguments.size())
-            kept.append(arguments.at(++i));
+    if (arguments.isEmpty())
+        return {};
+    QCommandLineParser parser;
+    addOptions(parser);
+    QStringList kept{arguments.first()};
+    for (qsizetype i = 1; i < arguments.size();) {
+        const Reading reading = read(parser, arguments, i);
+        if (!reading.option || !reading.option->namesDevices)
+            kept.append(arguments.mid(i, reading.length));
+        i += reading.length;
     }
     return kept;
-}
-
-QString CliArguments::applyEdit(CliRequest &request, ModemConfig::Field field,
-                                const QString &option, const QString &value)
-{
-    const bool address = ModemConfig::isAddress(field);
-    const std::optional<quint32> parsed =
-        address ? StrictValue::address(value) : StrictValue::byte(value);
-    if (!parsed)
-        return badValue(option, value,
-                        address ? StrictValue::addressForm() : StrictValue::byteForm());
-    request.edits[static_cast<size_t>(field)] = *parsed;
-    return {};
 }

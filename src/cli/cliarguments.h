@@ -2,7 +2,6 @@
 
 #include "clirequest.h"
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -27,11 +26,4 @@ public:
     // Arguments that parse() took, less every --device and --devices: the
     // command line each device's own run gets, with its one --device added.
     static QStringList withoutDevices(const QStringList &arguments);
-
-private:
-    // Options that cannot go together, once all are read.
-    static QString conflicts(const CliRequest &request, const QSet<QString> &seen);
-    static QString applyOption(CliRequest &request, const QString &option, const QString &value);
-    static QString applyEdit(CliRequest &request, ModemConfig::Field field, const QString &option,
-                             const QString &value);
 };

@@ -1,38 +1,70 @@
 #include "clihelp.h"
 
+#include "clioption.h"
+
 #include "platform/application.h"
 
+#include <algorithm>
+
+using Command = CliRequest::Command;
+
 namespace {
-const QString kPortOptions = QStringLiteral(
-    "  --device PATH        the modem's serial device, for example /dev/ttyUSB0, or a\n"
-    "                       serial server's port: rfc2217://HOST:PORT (sets the\n"
-    "                       rate there) or tcp://HOST:PORT (the server's rate); give\n"
-    "                       it again for more devices, which run at the same time\n"
-    "  --devices FILE       more devices, one a line (blank lines and lines that\n"
-    "                       start with # are skipped; - for standard input)\n"
-    "  --comm N             comm port N, mapped to a device as in the window\n"
-    "                       (section [Ports] of the settings; unmapped: /dev/ttyS<N-1>)\n");
+// Read, write and find line their options up alike, so the port options they
+// share read the same in each help; another help lines them up two past its
+// widest.
+constexpr qsizetype kPortColumn = 21;
 
-const QString kSeveralDevices =
-    QStringLiteral("Several devices run at the same time, each in a miran-cli of its own, and\n"
-                   "their results come in the order the devices were given: each after a line\n"
-                   "\"==> DEVICE <==\", or with --json one object a line with \"device\" added\n"
-                   "(for a device that failed: {\"device\", \"error\", \"exitCode\"}). Messages\n"
-                   "name their device. A device given twice is refused.\n"
-                   "\n");
+// The lines of the options that command takes, in the table's order.
+QString optionLines(Command command)
+{
+    QList<const CliOption *> shown;
+    qsizetype widest = 0;
+    for (const CliOption &option : CliOption::all()) {
+        if (option.takenBy(command)) {
+            shown.append(&option);
+            widest = std::max(widest, option.synopsis().size());
+        }
+    }
+    const bool port =
+        command == Command::Read || command == Command::Write || command == Command::Find;
+    const qsizetype column = port ? kPortColumn : widest + 2;
+    const QString indent(2, QLatin1Char(' '));
+    QString lines;
+    for (const CliOption *option : shown) {
+        QString synopsis = option->synopsis().leftJustified(column);
+        for (const QString &line : option->help(command).split(QLatin1Char('\n'))) {
+            lines += indent + synopsis + line + QLatin1Char('\n');
+            synopsis.fill(QLatin1Char(' '));
+        }
+    }
+    return lines;
+}
 
-const QString kExitCodes =
-    QStringLiteral("Exit codes:\n"
-                   "  0  success\n"
-                   "  1  the run for one of several devices could not be started\n"
-                   "  2  usage or a bad value (nothing was sent)\n"
-                   "  3  the modem did not answer with exactly its 12 configuration bytes\n"
-                   "  4  the modem did not take a written value\n"
-                   "  5  the port cannot be opened, or was lost during the run\n"
-                   "  128+N  ended by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP);\n"
-                   "         a modem in command mode was sent \"---\" first\n"
-                   "With several devices: the worst of theirs, in this order: 128+N, 1, 2,\n"
-                   "5, 4, 3, 0.\n");
+QString severalDevices()
+{
+    return QStringLiteral(
+        "Several devices run at the same time, each in a miran-cli of its own, and\n"
+        "their results come in the order the devices were given: each after a line\n"
+        "\"==> DEVICE <==\", or with --json one object a line with \"device\" added\n"
+        "(for a device that failed: {\"device\", \"error\", \"exitCode\"}). Messages\n"
+        "name their device. A device given twice is refused.\n"
+        "\n");
+}
+
+QString exitCodes()
+{
+    return QStringLiteral("Exit codes:\n"
+                          "  0  success\n"
+                          "  1  the run for one of several devices could not be started\n"
+                          "  2  usage or a bad value (nothing was sent)\n"
+                          "  3  the modem did not answer with exactly its 12 configuration bytes\n"
+                          "  4  the modem did not take a written value\n"
+                          "  5  the port cannot be opened, or was lost during the run\n"
+                          "  128+N  ended by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP);\n"
+                          "         a modem in command mode was sent \"---\" first\n"
+                          "With several devices: the worst of theirs, in this order: 128+N, 1, 2,\n"
+                          "5, 4, 3, 0.\n");
+}
 
 QString toolHelp()
 {
@@ -45,11 +77,8 @@ QString toolHelp()
                           "  read    print the modem's configuration\n"
                           "  write   change values of the configuration, then check them\n"
                           "  find    find the port and baud rate a modem answers at\n"
-                          "\n"
-                          "  --help     this help; miran-cli COMMAND --help for a command's\n"
-                          "  --version  the version\n"
                           "\n") +
-           kExitCodes;
+           optionLines(Command::Help) + QLatin1Char('\n') + exitCodes();
 }
 
 QString portsHelp()
@@ -59,8 +88,8 @@ QString portsHelp()
                           "Prints the serial devices present, one a line: the path (the stable\n"
                           "/dev/serial/by-id path where one exists), description, manufacturer,\n"
                           "serial number and vendor:product.\n"
-                          "\n"
-                          "  --json  one JSON array of objects instead\n");
+                          "\n") +
+           optionLines(Command::Ports);
 }
 
 QString readHelp()
@@ -79,12 +108,7 @@ QString readHelp()
                           "  tx-size 30\n"
                           "  rx-size 30\n"
                           "\n") +
-           kPortOptions +
-           QStringLiteral(
-               "  --baud RATE          the line speed, default 38400\n"
-               "  --json               one JSON object, with \"bytes\" as 24 hex digits\n"
-               "\n") +
-           kSeveralDevices + kExitCodes;
+           optionLines(Command::Read) + QLatin1Char('\n') + severalDevices() + exitCodes();
 }
 
 QString writeHelp()
@@ -98,21 +122,11 @@ QString writeHelp()
                           "window's Set does, reads it back and prints what the modem reports.\n"
                           "Exits 0 only when the modem reports exactly what was sent.\n"
                           "\n") +
-           kPortOptions +
-           QStringLiteral("  --baud RATE          the line speed, default 38400\n"
-                          "  --destination HEX8   destination address, exactly 8 hex digits\n"
-                          "  --module HEX8        module address, exactly 8 hex digits\n"
-                          "  --channel N          RF channel, 0 to 255\n"
-                          "  --power N            Tx power, 0 to 255\n"
-                          "  --tx-size N          Tx packet size, 0 to 255\n"
-                          "  --rx-size N          Rx packet size, 0 to 255\n"
-                          "  --from FILE          all twelve bytes from a file that read --json\n"
-                          "                       wrote (- for standard input); values given\n"
-                          "                       as options replace the file's\n"
-                          "\n"
+           optionLines(Command::Write) +
+           QStringLiteral("\n"
                           "Values are checked before the port is opened; a bad one sends nothing.\n"
                           "\n") +
-           kSeveralDevices + kExitCodes;
+           severalDevices() + exitCodes();
 }
 
 QString findHelp()
@@ -124,10 +138,7 @@ QString findHelp()
                           "when no port is given, sending \"+++\" and always \"---\" after it.\n"
                           "Prints \"PATH RATE\" for the first modem that answers.\n"
                           "\n") +
-           kPortOptions +
-           QStringLiteral("  --json               one JSON object {\"path\", \"rate\"} instead\n"
-                          "\n") +
-           kSeveralDevices + kExitCodes;
+           optionLines(Command::Find) + QLatin1Char('\n') + severalDevices() + exitCodes();
 }
 } // namespace
 
