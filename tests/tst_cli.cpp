@@ -481,7 +481,7 @@ void CliTest::findWithNoAnswer()
     QCOMPARE(result.code, 3);
     QCOMPARE(result.out, QString());
     QVERIFY2(result.err.endsWith(kNoResponse), qPrintable(result.err));
-    QVERIFY2(result.err.contains("no modem answered on " + sim.linkPath()), qPrintable(result.err));
+    QVERIFY2(result.err.contains("No modem answered on " + sim.linkPath()), qPrintable(result.err));
     QList<QByteArray> expected;
     for (int i = 0; i < 10; ++i)
         expected << "+++"

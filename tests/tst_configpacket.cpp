@@ -1,6 +1,6 @@
 // The configuration packet built from the twelve field texts, and the reply
 // decoded back into them.
-#include "modem/configpacket.h"
+#include "modem/modemconfig.h"
 #include "modem/replydecoder.h"
 #include "modem/rxring.h"
 #include "platform/failure.h"
@@ -8,7 +8,7 @@
 #include <QTest>
 
 namespace {
-using Fields = ConfigPacket::FieldTexts;
+using Fields = ModemConfig::Texts;
 
 const Fields kLoadTexts{"7F", "7F", "7F", "7F", "7F", "7F", "7F", "7F", "107", "0", "30", "30"};
 
@@ -27,10 +27,10 @@ struct Outcome
 Outcome build(const Fields &fields)
 {
     try {
-        const ConfigPacket::Result result = ConfigPacket::build(fields);
-        if (result.status == ConfigPacket::Status::IncorrectValue)
-            return {{}, QStringLiteral("incorrect %1").arg(result.field)};
-        return {result.packet.toLatin1(), {}};
+        const ModemConfig::Reading reading = ModemConfig::read(fields);
+        if (!reading.config)
+            return {{}, QStringLiteral("incorrect %1").arg(reading.incorrectField)};
+        return {reading.config->packet().toLatin1(), {}};
     } catch (const Failure &failure) {
         return {{}, QStringLiteral("%1 %2").arg(failure.number()).arg(failure.description())};
     }
@@ -88,9 +88,16 @@ void ConfigPacketTest::refusesBadField_data()
 {
     QTest::addColumn<Fields>("fields");
     QTest::addColumn<QString>("problem");
-    QTest::newRow("hex ??") << with(kLoadTexts, 0, "??") << "13 Type mismatch";
-    QTest::newRow("hex empty") << with(kLoadTexts, 7, "") << "13 Type mismatch";
-    QTest::newRow("hex beyond F") << with(kLoadTexts, 2, "G1") << "13 Type mismatch";
+    QTest::newRow("hex ??") << with(kLoadTexts, 0, "??")
+                            << "13 Type mismatch in Destination Address byte 1: \"??\" is not a "
+                               "hexadecimal number. Enter 0 to FF.";
+    QTest::newRow("hex empty") << with(kLoadTexts, 7, "")
+                               << "13 Type mismatch in QL204 Address byte 4: \"\" is not a "
+                                  "hexadecimal number. Enter 0 to FF.";
+    QTest::newRow("hex beyond F")
+        << with(kLoadTexts, 2, "G1")
+        << "13 Type mismatch in Destination Address byte 3: \"G1\" is not a "
+           "hexadecimal number. Enter 0 to FF.";
     QTest::newRow("decimal 256") << with(kLoadTexts, 8, "256") << "incorrect 8";
     QTest::newRow("decimal -1")
         << with(kLoadTexts, 9, "-1")
@@ -99,7 +106,9 @@ void ConfigPacketTest::refusesBadField_data()
         << with(kLoadTexts, 11, "99999")
         << "6 Overflow in Rx Packet Size: \"99999\" is out of range. Enter 0 to 255.";
     QTest::newRow("first bad field in order wins")
-        << with(with(kLoadTexts, 8, "300"), 2, "??") << "13 Type mismatch";
+        << with(with(kLoadTexts, 8, "300"), 2, "??")
+        << "13 Type mismatch in Destination Address byte 3: \"??\" is not a hexadecimal number. "
+           "Enter 0 to FF.";
     QTest::newRow("only the last field bad") << with(kLoadTexts, 11, "256") << "incorrect 11";
 }
 

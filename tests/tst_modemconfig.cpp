@@ -1,7 +1,7 @@
 // The configuration as the command line prints, reads and writes it: six
 // lines or one JSON object out, the session's field texts in, a "read --json"
-// file back in, and the texts handed to the window's packet builder.
-#include "modem/configpacket.h"
+// file back in (saying on which line it is wrong), the texts a Set reads, and
+// the comparison field by field.
 #include "modem/modemconfig.h"
 
 #include <QTest>
@@ -41,6 +41,10 @@ private Q_SLOTS:
     void refusesJson_data();
     void refusesJson();
     void editsAndDifferences();
+    void namesTheLine_data();
+    void namesTheLine();
+    void readsTextsWithTheSetRules_data();
+    void readsTextsWithTheSetRules();
 };
 
 void ModemConfigTest::prints_data()
@@ -76,9 +80,9 @@ void ModemConfigTest::prints()
     QCOMPARE(config.toText(), text);
     QCOMPARE(config.toJson(), json);
     // What it prints, it reads back.
-    QString error;
+    ModemConfig::JsonError error;
     const std::optional<ModemConfig> back = ModemConfig::fromJson(json.toUtf8(), error);
-    QVERIFY2(back, qPrintable(error));
+    QVERIFY2(back, qPrintable(error.message));
     QCOMPARE(hexOf(*back), hex);
 }
 
@@ -104,7 +108,11 @@ void ModemConfigTest::readsFieldTexts()
 {
     QFETCH(QStringList, texts);
     QFETCH(QString, hex);
-    const std::optional<ModemConfig> config = ModemConfig::fromFieldTexts(texts);
+    ModemConfig::Texts fields;
+    std::copy(texts.cbegin(), texts.cend(), fields.begin());
+    const std::optional<ModemConfig> config = texts.size() == ModemConfig::kByteCount
+                                                  ? ModemConfig::fromShownTexts(fields)
+                                                  : std::nullopt;
     QCOMPARE(config ? hexOf(*config) : QString(), hex);
 }
 
@@ -122,13 +130,11 @@ void ModemConfigTest::feedsThePacketBuilder()
     // The texts go into the session's fields, and the window's builder must
     // turn them into exactly these bytes.
     QFETCH(QString, hex);
-    const QStringList texts = ModemConfig(fromHex(hex.toLatin1().constData())).fieldTexts();
-    ConfigPacket::FieldTexts fields;
-    std::copy(texts.cbegin(), texts.cend(), fields.begin());
-    const ConfigPacket::Result result = ConfigPacket::build(fields);
-    QCOMPARE(result.status, ConfigPacket::Status::Built);
-    QCOMPARE(result.packet.toLatin1().toHex().toUpper(), hex.toLatin1());
-    QCOMPARE(ModemConfig::fromFieldTexts(texts).has_value(), true);
+    const ModemConfig::Texts texts = ModemConfig(fromHex(hex.toLatin1().constData())).texts();
+    const ModemConfig::Reading reading = ModemConfig::read(texts);
+    QVERIFY(reading.config);
+    QCOMPARE(reading.config->packet().toLatin1().toHex().toUpper(), hex.toLatin1());
+    QCOMPARE(ModemConfig::fromShownTexts(texts).has_value(), true);
 }
 
 void ModemConfigTest::readsJson_data()
@@ -152,9 +158,9 @@ void ModemConfigTest::readsJson()
 {
     QFETCH(QByteArray, json);
     QFETCH(QString, hex);
-    QString error;
+    ModemConfig::JsonError error;
     const std::optional<ModemConfig> config = ModemConfig::fromJson(json, error);
-    QVERIFY2(config, qPrintable(error));
+    QVERIFY2(config, qPrintable(error.message));
     QCOMPARE(hexOf(*config), hex);
 }
 
@@ -192,9 +198,9 @@ void ModemConfigTest::refusesJson()
 {
     QFETCH(QByteArray, json);
     QFETCH(QString, error);
-    QString message;
+    ModemConfig::JsonError message;
     QVERIFY(!ModemConfig::fromJson(json, message));
-    QVERIFY2(message.startsWith(error), qPrintable(message));
+    QVERIFY2(message.message.startsWith(error), qPrintable(message.message));
 }
 
 void ModemConfigTest::editsAndDifferences()
@@ -206,8 +212,97 @@ void ModemConfigTest::editsAndDifferences()
     edits[static_cast<size_t>(Field::Power)] = 5;
     const ModemConfig wanted = read.withEdits(edits);
     QCOMPARE(hexOf(wanted), QString("7F7F7F7E010203040A051E1E"));
-    QCOMPARE(read.differences(wanted), (QList<Field>{Field::Module, Field::Power}));
+    using Difference = ModemConfig::Difference;
+    QCOMPARE(read.differences(wanted),
+             (QList<Difference>{
+                 {4, "A", "1"}, {5, "1", "2"}, {6, "FF", "3"}, {7, "5", "4"}, {9, "3", "5"}}));
     QVERIFY(wanted.differences(wanted).isEmpty());
+    // Each field belongs to one setting, for messages that name settings.
+    QCOMPARE(ModemConfig::settingOf(0), Field::Destination);
+    QCOMPARE(ModemConfig::settingOf(7), Field::Module);
+    QCOMPARE(ModemConfig::settingOf(8), Field::Channel);
+    QCOMPARE(ModemConfig::settingOf(11), Field::RxSize);
+}
+
+void ModemConfigTest::namesTheLine_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("start");
+
+    const QByteArray good = "{\n  \"destination\": \"7F7F7F7E\",\n  \"module\": \"0A01FF05\",\n"
+                            "  \"channel\": 10,\n  \"power\": 3,\n  \"txSize\": 30,\n"
+                            "  \"rxSize\": 30\n}\n";
+    QByteArray text = good;
+    QTest::newRow("channel as text on line 4")
+        << text.replace("\"channel\": 10", "\"channel\": \"ten\"") << 4 << "\"channel\"";
+    text = good;
+    QTest::newRow("short module on line 3")
+        << text.replace("0A01FF05", "0A01") << 3 << "\"module\"";
+    text = good;
+    QTest::newRow("a comma missing after line 5")
+        << text.replace("\"power\": 3,", "\"power\": 3") << 6 << "it is not JSON";
+    text = good;
+    QTest::newRow("a missing key stands on no line")
+        << text.replace("  \"rxSize\": 30\n", "").replace("\"txSize\": 30,", "\"txSize\": 30") << 0
+        << "\"rxSize\" is missing";
+}
+
+void ModemConfigTest::namesTheLine()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(int, line);
+    QFETCH(QString, start);
+    ModemConfig::JsonError error;
+    QVERIFY(!ModemConfig::fromJson(json, error));
+    QVERIFY2(error.message.startsWith(start), qPrintable(error.message));
+    QCOMPARE(error.line, line);
+}
+
+void ModemConfigTest::readsTextsWithTheSetRules_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("hex");
+    QTest::addColumn<QString>("problem");
+
+    const QStringList shown{"7F", "7F", "7F", "7E", "A", "1", "FF", "5", "10", "3", "30", "30"};
+    QTest::newRow("as shown") << shown << "7F7F7F7E0A01FF050A031E1E"
+                              << "";
+    QStringList loose = shown;
+    loose[0] = " 7f ";
+    loose[8] = "9.6";
+    loose[9] = "2abc";
+    QTest::newRow("lower case, blanks, fraction, trailing text")
+        << loose << "7F7F7F7E0A01FF050A021E1E"
+        << "";
+    QStringList bad = shown;
+    bad[5] = "GG";
+    QTest::newRow("not hexadecimal")
+        << bad << ""
+        << "Type mismatch in QL204 Address byte 2: \"GG\" is not a hexadecimal number. Enter 0 to "
+           "FF.";
+    bad = shown;
+    bad[10] = "300";
+    QTest::newRow("above 255") << bad << ""
+                               << "Tx Packet Size: \"300\" is above 255. Enter 0 to 255.";
+    bad = shown;
+    bad[9] = "-2";
+    QTest::newRow("negative") << bad << ""
+                              << "Invalid procedure call or argument in Tx Power: \"-2\" is "
+                                 "negative. Enter 0 to 255.";
+}
+
+void ModemConfigTest::readsTextsWithTheSetRules()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QString, hex);
+    QFETCH(QString, problem);
+    ModemConfig::Texts fields;
+    std::copy(texts.cbegin(), texts.cend(), fields.begin());
+    QString said;
+    const std::optional<ModemConfig> config = ModemConfig::fromTexts(fields, said);
+    QCOMPARE(config ? hexOf(*config) : QString(), hex);
+    QCOMPARE(said, problem);
 }
 
 QTEST_GUILESS_MAIN(ModemConfigTest)

@@ -1,8 +1,8 @@
 // The window-free parts of finding the modem: the order of the rates, what a
 // scan reports, the serial devices' names, the port map's stand-ins, and the
 // comparison after a Set.
+#include "modem/modemconfig.h"
 #include "modem/modemscan.h"
-#include "modem/setconfirmation.h"
 #include "platform/portmap.h"
 #include "platform/serialdevices.h"
 #include "platform/settingsstore.h"
@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using Difference = ModemView::Difference;
+using Difference = ModemConfig::Difference;
 using Result = ModemScan::Outcome::Result;
 
 namespace {
@@ -26,9 +26,17 @@ QString packet(std::initializer_list<int> bytes)
     return text;
 }
 
-SetConfirmation::FieldTexts texts(const QStringList &list)
+ModemConfig fromPacket(const QString &packet)
 {
-    SetConfirmation::FieldTexts result;
+    ModemConfig::Bytes bytes{};
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<quint8>(packet.at(static_cast<qsizetype>(i)).unicode());
+    return ModemConfig(bytes);
+}
+
+ModemConfig::Texts texts(const QStringList &list)
+{
+    ModemConfig::Texts result;
     for (size_t i = 0; i < result.size(); ++i)
         result[i] = list.at(static_cast<qsizetype>(i));
     return result;
@@ -46,8 +54,6 @@ private Q_SLOTS:
     void describe();
     void differences_data();
     void differences();
-    void statusSuffix_data();
-    void statusSuffix();
     void summary_data();
     void summary();
     void linkTo();
@@ -149,23 +155,7 @@ void ModemScanTest::differences()
     QFETCH(QString, sent);
     QFETCH(QStringList, decoded);
     QFETCH(QList<Difference>, expected);
-    QCOMPARE(SetConfirmation::differences(sent, texts(decoded)), expected);
-}
-
-void ModemScanTest::statusSuffix_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("none") << 0 << "";
-    QTest::newRow("one") << 1 << " - 1 field not taken by the modem";
-    QTest::newRow("twelve") << 12 << " - 12 fields not taken by the modem";
-}
-
-void ModemScanTest::statusSuffix()
-{
-    QFETCH(int, count);
-    QFETCH(QString, suffix);
-    QCOMPARE(SetConfirmation::statusSuffix(count), suffix);
+    QCOMPARE(fromPacket(sent).differences(texts(decoded)), expected);
 }
 
 void ModemScanTest::summary_data()

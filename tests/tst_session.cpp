@@ -135,6 +135,7 @@ private Q_SLOTS:
     void waitsEndPastTheirIntervalWithoutSpinning();
 
     void setWritesPacketInsideCommandMode();
+    void ownWordsReadAndWriteWithoutTheFields();
     void badFieldWritesNoPacket_data();
     void badFieldWritesNoPacket();
     void setWithPortClosedIsReported();
@@ -632,6 +633,39 @@ void SessionTest::setWritesPacketInsideCommandMode()
     QCOMPARE(bench.view.fieldLine(), kLoadTexts.join(' '));
 }
 
+void SessionTest::ownWordsReadAndWriteWithoutTheFields()
+{
+    // A front end without the window's fields: reading opens the port, and a
+    // write sends the configuration given, whatever the fields hold.
+    Bench bench;
+    QVERIFY(bench.session.readConfiguration());
+    bench.loop.runUntilIdle();
+    QVERIFY(bench.comm.portOpen());
+    QVERIFY(bench.session.reported());
+    QCOMPARE(bench.session.reported()->packet().toLatin1(), kModemConfiguration);
+
+    ModemConfig::Bytes bytes = bench.session.reported()->bytes();
+    bytes[9] = 9;
+    const ModemConfig wanted(bytes);
+    bench.view.setFields(QStringList(12, QStringLiteral("GG")));
+    // The modem keeps Tx Power at 3 whatever it is sent.
+    QByteArray clamped = wanted.packet().toLatin1();
+    clamped[9] = 3;
+    bench.reply = clamped;
+    bench.wire.clear();
+    QVERIFY(bench.session.write(wanted));
+    bench.loop.runUntilIdle();
+
+    QCOMPARE(bench.chunks(),
+             (QList<QByteArray>{"+++", wanted.packet().toLatin1(), "---", "+++", "---"}));
+    QVERIFY(bench.dialogs.messages.isEmpty());
+    QVERIFY(!bench.session.isInCommandMode());
+    QCOMPARE(bench.session.notTaken(), (QList<ModemConfig::Difference>{{9, "9", "3"}}));
+    QCOMPARE(bench.session.reported()->packet().toLatin1(), clamped);
+    QCOMPARE(bench.view.fieldText(9), QStringLiteral("3"));
+    QVERIFY(bench.view.status.endsWith(" - 1 field not taken by the modem"));
+}
+
 void SessionTest::badFieldWritesNoPacket_data()
 {
     QTest::addColumn<int>("field");
@@ -971,7 +1005,7 @@ void SessionTest::abortLeavesCommandModeOnce()
         QVERIFY2(static_cast<double>(gap) > leastGapMs, qPrintable(QString::number(gap)));
     }
     QVERIFY(bench.session.aborted());
-    QVERIFY(!bench.session.inCommandMode());
+    QVERIFY(!bench.session.isInCommandMode());
     QVERIFY(!bench.comm.portOpen());
     // Nothing is taken from then on.
     QVERIFY(!bench.session.Command7_Click());

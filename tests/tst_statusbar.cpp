@@ -4,7 +4,6 @@
 #include "support/formfixture.h"
 
 #include "modem/failurestatus.h"
-#include "modem/setconfirmation.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 
@@ -46,7 +45,7 @@ void StatusBarTest::everyStatusTextFitsThePanel_data()
         "Requesting Configuration...",
         "Request Complete",
         "No Response from Modem. Check Comms Port & Baud rate",
-        "Request Complete" + SetConfirmation::statusSuffix(12),
+        "Request Complete - 12 fields not taken by the modem",
         FailureStatus::lost(FailureNumber::DeviceLost),
         // The longest description shown as it is, in the widest characters.
         FailureStatus::openFailed(0, QString(FailureStatus::kLongestText - 8, QLatin1Char('W'))),

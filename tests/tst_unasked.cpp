@@ -476,7 +476,7 @@ void RandomUser::fail(const QString &why)
 void RandomUser::check()
 {
     const ModemSession &session = form().session();
-    if (!session.exchangeRunning() && session.inCommandMode() && !m_enteredByUser)
+    if (!session.exchangeRunning() && session.isInCommandMode() && !m_enteredByUser)
         fail(QStringLiteral("the program left the modem in command mode"));
 }
 

@@ -1,13 +1,10 @@
 #include "clichild.h"
 
+#include "climessage.h"
 #include "exitcode.h"
 
 #include <csignal>
 #include <utility>
-
-namespace {
-const QString kPrefix = QStringLiteral("miran-cli: ");
-} // namespace
 
 CliChild::CliChild(const QString &device, QTextStream &err, QObject *parent)
     : QObject(parent)
@@ -57,9 +54,10 @@ void CliChild::readMessages()
 
 void CliChild::tell(const QString &line)
 {
-    const QString message = line.startsWith(kPrefix) ? line.mid(kPrefix.size()) : line;
+    const QString message =
+        line.startsWith(CliMessage::prefix()) ? line.mid(CliMessage::prefix().size()) : line;
     m_result.messages.append(message);
-    m_err << kPrefix << m_result.device << ": " << message << '\n';
+    m_err << CliMessage::prefix() << m_result.device << ": " << message << '\n';
     m_err.flush();
 }
 

@@ -8,7 +8,7 @@ CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *par
     : QObject(parent)
     , m_serial(portMap)
     , m_comm(m_serial)
-    , m_view(baudRate)
+    , m_view(QString::number(baudRate))
     , m_session({m_comm, m_dialogs, m_clock, m_pump, m_timer}, m_view)
     , m_scan(m_session, portMap)
 {
@@ -35,7 +35,7 @@ std::optional<CliModem::Outcome> CliModem::exchangeFailed()
 
 CliModem::Outcome CliModem::read()
 {
-    m_session.Command7_Click();
+    m_session.readConfiguration();
     if (auto failed = exchangeFailed())
         return *failed;
     return awaitReply();
@@ -43,14 +43,19 @@ CliModem::Outcome CliModem::read()
 
 CliModem::Outcome CliModem::write(const ModemConfig &config)
 {
-    m_view.setFieldTexts(config.fieldTexts());
-    m_session.Command2_Click();
+    m_session.write(config);
     if (auto failed = exchangeFailed())
         return *failed;
     Outcome outcome = awaitReply();
     if (outcome.exitCode != ExitCode::Success)
         return outcome;
-    for (const ModemConfig::Field field : outcome.config->differences(config)) {
+    // One message a setting, however many of its bytes the modem did not take.
+    QList<ModemConfig::Field> notTaken;
+    for (const ModemConfig::Difference &difference : m_session.notTaken()) {
+        const ModemConfig::Field field = ModemConfig::settingOf(difference.field);
+        if (notTaken.contains(field))
+            continue;
+        notTaken.append(field);
         outcome.exitCode = ExitCode::NotTaken;
         outcome.messages.append(
             QStringLiteral("the modem did not take %1: sent %2, modem reports %3")
@@ -116,7 +121,7 @@ CliModem::Outcome CliModem::awaitReply()
                      {QStringLiteral("The modem answered %1 bytes, not the 12 of its "
                                      "configuration. Check Comms Port & Baud rate")
                           .arg(length)});
-    const std::optional<ModemConfig> config = ModemConfig::fromFieldTexts(m_view.fieldTexts());
+    const std::optional<ModemConfig> &config = m_session.reported();
     if (length < ModemConfig::kByteCount || !config)
         return ended(ExitCode::NoAnswer,
                      {QStringLiteral("The modem answered %1 of the 12 configuration bytes. Check "

@@ -2,9 +2,9 @@
 
 #include "clicomm.h"
 #include "clidialogs.h"
-#include "cliview.h"
-#include "modem/modemconfig.h"
 
+#include "modem/memoryview.h"
+#include "modem/modemconfig.h"
 #include "modem/modemscan.h"
 #include "modem/modemsession.h"
 #include "platform/mscomm.h"
@@ -20,9 +20,9 @@
 
 class PortMap;
 
-// One modem on one port, driven through the window's own session: a read is
-// the Connect button's open and read-back, a write is the Set button's
-// sequence. Each waits for the reply's quiet time and says how it ended. A
+// One modem on one port, driven through the window's own session in its own
+// words: a read opens the port and reads the configuration back, a write
+// writes one and reads it back. Each waits for the reply's quiet time and says how it ended. A
 // find is the window's modem scan.
 class CliModem final : public QObject
 {
@@ -72,7 +72,7 @@ private:
     SteadyClock m_clock;
     QtEventPump m_pump;
     QuietTimer m_timer;
-    CliView m_view;
+    MemoryView m_view;
     ModemSession m_session;
     ModemScan m_scan;
     QString m_lostDescription;

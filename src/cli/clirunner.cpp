@@ -3,6 +3,7 @@
 #include "cliarguments.h"
 #include "clifanout.h"
 #include "clihelp.h"
+#include "climessage.h"
 #include "climodem.h"
 #include "cliresults.h"
 #include "devicelist.h"
@@ -23,7 +24,6 @@
 using Command = CliRequest::Command;
 
 namespace {
-const QString kProgram = QStringLiteral("miran-cli");
 // The number a --device path is opened under; it is mapped for this run only.
 constexpr int kDevicePort = 1;
 // A configuration file is a few hundred bytes; anything far larger is not one.
@@ -44,18 +44,12 @@ QJsonObject deviceObject(const SerialDevices::Device &device)
             {QStringLiteral("vendorProduct"), device.vendorProduct}};
 }
 
-// What a scan that found nothing tried, one sentence a device.
-QStringList triedLines(const ModemScan::Outcome &outcome)
+std::optional<ModemConfig> configFrom(const QByteArray &content, QString &error)
 {
-    QStringList lines;
-    for (const ModemScan::Tried &tried : outcome.tried) {
-        if (!tried.failure.isEmpty())
-            lines.append(tried.device + QStringLiteral(": ") + tried.failure);
-        else if (!tried.rates.isEmpty())
-            lines.append(QStringLiteral("no modem answered on %1 at %2 baud")
-                             .arg(tried.device, tried.rates.join(QStringLiteral(", "))));
-    }
-    return lines;
+    ModemConfig::JsonError jsonError;
+    std::optional<ModemConfig> config = ModemConfig::fromJson(content, jsonError);
+    error = jsonError.message;
+    return config;
 }
 
 bool noDeviceOpened(const ModemScan::Outcome &outcome)
@@ -106,13 +100,13 @@ int CliRunner::dispatch(const CliRequest &request)
 int CliRunner::usageError(const CliRequest &request, const QString &error)
 {
     const QString command = CliArguments::commandName(request.command);
-    m_err << kProgram << ": " << error << '\n'
-          << "Try '" << kProgram << (command.isEmpty() ? QString() : QLatin1Char(' ') + command)
-          << " --help'.\n";
+    m_err << CliMessage::prefix() << error << '\n'
+          << "Try '" << CliMessage::program()
+          << (command.isEmpty() ? QString() : QLatin1Char(' ') + command) << " --help'.\n";
     return ExitCode::Usage;
 }
 
-int CliRunner::read(const CliRequest &request)
+int CliRunner::withModem(const CliRequest &request, const std::function<int(CliModem &)> &command)
 {
     SettingsStore settings;
     PortMap portMap(settings);
@@ -120,11 +114,18 @@ int CliRunner::read(const CliRequest &request)
     noteFixedRate(portMap.device(commPort));
     CliModem modem(portMap, commPort, request.baud);
     watchInterrupts(modem);
-    const CliModem::Outcome outcome = modem.read();
-    report(outcome.messages);
-    if (outcome.config)
-        print(*outcome.config, request.json);
-    return outcome.exitCode;
+    return command(modem);
+}
+
+int CliRunner::read(const CliRequest &request)
+{
+    return withModem(request, [this, &request](CliModem &modem) {
+        const CliModem::Outcome outcome = modem.read();
+        report(outcome.messages);
+        if (outcome.config)
+            print(*outcome.config, request.json);
+        return outcome.exitCode;
+    });
 }
 
 int CliRunner::write(const CliRequest &request)
@@ -139,23 +140,19 @@ int CliRunner::write(const CliRequest &request)
             return usageError(request, fromError(request, error));
     }
 
-    SettingsStore settings;
-    PortMap portMap(settings);
-    const int commPort = commPortFor(request, portMap);
-    noteFixedRate(portMap.device(commPort));
-    CliModem modem(portMap, commPort, request.baud);
-    watchInterrupts(modem);
-    const CliModem::Outcome current = modem.read();
-    report(current.messages);
-    if (current.exitCode != ExitCode::Success)
-        return current.exitCode;
+    return withModem(request, [this, &request, &from](CliModem &modem) {
+        const CliModem::Outcome current = modem.read();
+        report(current.messages);
+        if (current.exitCode != ExitCode::Success)
+            return current.exitCode;
 
-    const ModemConfig wanted = from.value_or(*current.config).withEdits(request.edits);
-    const CliModem::Outcome written = modem.write(wanted);
-    report(written.messages);
-    if (written.config)
-        print(*written.config, false);
-    return written.exitCode;
+        const ModemConfig wanted = from.value_or(*current.config).withEdits(request.edits);
+        const CliModem::Outcome written = modem.write(wanted);
+        report(written.messages);
+        if (written.config)
+            print(*written.config, false);
+        return written.exitCode;
+    });
 }
 
 int CliRunner::ports(const CliRequest &request)
@@ -213,7 +210,7 @@ int CliRunner::find(const CliRequest &request)
     if (modem.interruptedBy() != 0)
         return ExitCode::SignalBase + modem.interruptedBy();
     if (outcome.result != ModemScan::Outcome::Result::Found) {
-        report(triedLines(outcome));
+        report(ModemScan::triedLines(outcome));
         if (noDeviceOpened(outcome))
             return ExitCode::PortFailed;
         report({ModemSession::noResponseText()});
@@ -296,7 +293,7 @@ std::optional<QByteArray> CliRunner::inputForEach(const CliRequest &request, QSt
     if (request.command != Command::Write || request.fromFile.isEmpty())
         return QByteArray();
     const std::optional<QByteArray> content = readFrom(request.fromFile, error);
-    if (!content || !ModemConfig::fromJson(*content, error)) {
+    if (!content || !configFrom(*content, error)) {
         error = fromError(request, error);
         return std::nullopt;
     }
@@ -313,7 +310,7 @@ std::optional<ModemConfig> CliRunner::loadFrom(const QString &file, QString &err
     const std::optional<QByteArray> content = readFrom(file, error);
     if (!content)
         return std::nullopt;
-    return ModemConfig::fromJson(*content, error);
+    return configFrom(*content, error);
 }
 
 std::optional<QByteArray> CliRunner::readFrom(const QString &file, QString &error) const
@@ -341,7 +338,7 @@ void CliRunner::noteFixedRate(const QString &device)
 void CliRunner::report(const QStringList &messages)
 {
     for (const QString &message : messages)
-        m_err << kProgram << ": " << message << '\n';
+        m_err << CliMessage::prefix() << message << '\n';
     m_err.flush();
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <optional>
 
 class CliModem;
@@ -33,6 +34,9 @@ private:
     std::optional<QByteArray> inputForEach(const CliRequest &request, QString &error) const;
     int usageError(const CliRequest &request, const QString &error);
     int ports(const CliRequest &request);
+    // Runs a command on the modem the request names: its port mapped, a raw
+    // TCP port's rate noted, the signals that end a run watched.
+    int withModem(const CliRequest &request, const std::function<int(CliModem &)> &command);
     int read(const CliRequest &request);
     int write(const CliRequest &request);
     int find(const CliRequest &request);

@@ -1,5 +1,8 @@
 #include "modemconfig.h"
 
+#include "numberreader.h"
+#include "platform/failure.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -7,7 +10,6 @@
 
 namespace {
 constexpr int kAddressBytes = 4;
-constexpr int kHexFieldCount = 8;
 constexpr quint32 kLargestByte = 0xFF;
 constexpr quint32 kLargestAddress = 0xFFFFFFFF;
 
@@ -20,6 +22,38 @@ int firstByte(ModemConfig::Field field)
 QString hexText(quint32 value, int digits)
 {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+std::int16_t readField(int field, const QString &text)
+{
+    try {
+        if (ModemConfig::isHexField(field))
+            return NumberReader::toInteger(QStringLiteral("&H") + text.trimmed());
+        return NumberReader::roundToInteger(NumberReader::leadingValue(text));
+    } catch (const Failure &failure) {
+        if (failure.number() == FailureNumber::TypeMismatch)
+            throw Failure(failure.number(),
+                          QStringLiteral("%1 in %2: \"%3\" is not a hexadecimal number. Enter 0 "
+                                         "to FF.")
+                              .arg(failure.description(), ModemConfig::fieldName(field), text));
+        throw Failure(failure.number(),
+                      QStringLiteral("%1 in %2: \"%3\" is out of range. Enter 0 to 255.")
+                          .arg(failure.description(), ModemConfig::fieldName(field), text));
+    }
+}
+
+// The line of the JSON text at a character offset, counting from 1.
+int lineAt(const QByteArray &json, qsizetype offset)
+{
+    return static_cast<int>(json.first(std::clamp<qsizetype>(offset, 0, json.size())).count('\n')) +
+           1;
+}
+
+// The line where a key first stands, or 0.
+int lineOfKey(const QByteArray &json, const QString &key)
+{
+    const qsizetype at = json.indexOf(QByteArray('"' + key.toLatin1() + '"'));
+    return at < 0 ? 0 : lineAt(json, at);
 }
 
 std::optional<quint8> fieldByte(const QString &text, bool hexadecimal)
@@ -53,42 +87,77 @@ std::optional<quint32> jsonValue(const QJsonValue &value, bool address)
 }
 } // namespace
 
-std::optional<ModemConfig> ModemConfig::fromFieldTexts(const QStringList &texts)
+ModemConfig::Reading ModemConfig::read(const Texts &texts)
 {
-    if (texts.size() != kByteCount)
-        return std::nullopt;
     Bytes bytes{};
-    for (int i = 0; i < kByteCount; ++i) {
-        const std::optional<quint8> byte = fieldByte(texts.at(i), i < kHexFieldCount);
+    for (int field = 0; field < kByteCount; ++field) {
+        const QString &text = texts[static_cast<size_t>(field)];
+        const std::int16_t value = readField(field, text);
+        if (value > static_cast<std::int16_t>(kLargestByte))
+            return {std::nullopt, field};
+        if (value < 0)
+            throw Failure(FailureNumber::InvalidArgument,
+                          QStringLiteral("Invalid procedure call or argument in %1: \"%2\" is "
+                                         "negative. Enter 0 to 255.")
+                              .arg(fieldName(field), text));
+        bytes[static_cast<size_t>(field)] = static_cast<quint8>(value);
+    }
+    return {ModemConfig(bytes), -1};
+}
+
+std::optional<ModemConfig> ModemConfig::fromTexts(const Texts &texts, QString &problem)
+{
+    try {
+        const Reading reading = read(texts);
+        if (!reading.config)
+            problem = QStringLiteral("%1: \"%2\" is above 255. Enter 0 to 255.")
+                          .arg(fieldName(reading.incorrectField),
+                               texts[static_cast<size_t>(reading.incorrectField)]);
+        return reading.config;
+    } catch (const Failure &failure) {
+        problem = failure.description();
+        return std::nullopt;
+    }
+}
+
+std::optional<ModemConfig> ModemConfig::fromShownTexts(const Texts &texts)
+{
+    Bytes bytes{};
+    for (int field = 0; field < kByteCount; ++field) {
+        const std::optional<quint8> byte =
+            fieldByte(texts[static_cast<size_t>(field)], isHexField(field));
         if (!byte)
             return std::nullopt;
-        bytes[static_cast<size_t>(i)] = *byte;
+        bytes[static_cast<size_t>(field)] = *byte;
     }
     return ModemConfig(bytes);
 }
 
-std::optional<ModemConfig> ModemConfig::fromJson(const QByteArray &json, QString &error)
+std::optional<ModemConfig> ModemConfig::fromJson(const QByteArray &json, JsonError &error)
 {
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        error = QStringLiteral("it is not JSON (%1 at character %2)")
-                    .arg(parseError.errorString())
-                    .arg(parseError.offset);
+        error = {QStringLiteral("it is not JSON (%1 at character %2)")
+                     .arg(parseError.errorString())
+                     .arg(parseError.offset),
+                 lineAt(json, parseError.offset)};
         return std::nullopt;
     }
     if (!document.isObject()) {
-        error = QStringLiteral("it holds no JSON object");
+        error = {QStringLiteral("it holds no JSON object"), 0};
         return std::nullopt;
     }
     const QJsonObject object = document.object();
 
     std::optional<ModemConfig> fromBytes;
-    if (object.contains(QStringLiteral("bytes"))) {
+    const QString bytesKey = QStringLiteral("bytes");
+    if (object.contains(bytesKey)) {
         static const QRegularExpression form(QStringLiteral("^[0-9A-Fa-f]{24}$"));
-        const QJsonValue bytes = object.value(QStringLiteral("bytes"));
+        const QJsonValue bytes = object.value(bytesKey);
         if (!bytes.isString() || !form.match(bytes.toString()).hasMatch()) {
-            error = QStringLiteral("\"bytes\" must be 24 hexadecimal digits");
+            error = {QStringLiteral("\"bytes\" must be 24 hexadecimal digits"),
+                     lineOfKey(json, bytesKey)};
             return std::nullopt;
         }
         const QByteArray raw = QByteArray::fromHex(bytes.toString().toLatin1());
@@ -103,21 +172,23 @@ std::optional<ModemConfig> ModemConfig::fromJson(const QByteArray &json, QString
         if (!object.contains(key)) {
             if (fromBytes)
                 continue;
-            error = QStringLiteral("\"%1\" is missing, and there is no \"bytes\"").arg(key);
+            error = {QStringLiteral("\"%1\" is missing, and there is no \"bytes\"").arg(key), 0};
             return std::nullopt;
         }
         const std::optional<quint32> value = jsonValue(object.value(key), isAddress(field));
         if (!value) {
-            error = isAddress(field)
-                        ? QStringLiteral("\"%1\" must be a text of 8 hexadecimal digits").arg(key)
-                        : QStringLiteral("\"%1\" must be a whole number from 0 to 255").arg(key);
+            error = {isAddress(field)
+                         ? QStringLiteral("\"%1\" must be a text of 8 hexadecimal digits").arg(key)
+                         : QStringLiteral("\"%1\" must be a whole number from 0 to 255").arg(key),
+                     lineOfKey(json, key)};
             return std::nullopt;
         }
         if (fromBytes && fromBytes->value(field) != *value) {
             ModemConfig shown;
             shown.setValue(field, *value);
-            error = QStringLiteral("\"%1\" says %2 but \"bytes\" says %3")
-                        .arg(key, shown.valueText(field), fromBytes->valueText(field));
+            error = {QStringLiteral("\"%1\" says %2 but \"bytes\" says %3")
+                         .arg(key, shown.valueText(field), fromBytes->valueText(field)),
+                     lineOfKey(json, key)};
             return std::nullopt;
         }
         config.setValue(field, *value);
@@ -125,15 +196,68 @@ std::optional<ModemConfig> ModemConfig::fromJson(const QByteArray &json, QString
     return config;
 }
 
-QStringList ModemConfig::fieldTexts() const
+QString ModemConfig::packet() const
 {
-    QStringList texts;
-    for (int i = 0; i < kByteCount; ++i) {
-        const quint8 byte = m_bytes[static_cast<size_t>(i)];
-        texts.append(i < kHexFieldCount ? QString::number(byte, 16).toUpper()
-                                        : QString::number(byte));
-    }
+    QString packet;
+    packet.reserve(kByteCount);
+    for (const quint8 byte : m_bytes)
+        packet.append(QChar(static_cast<char16_t>(byte)));
+    return packet;
+}
+
+ModemConfig::Texts ModemConfig::texts() const
+{
+    Texts texts;
+    for (int field = 0; field < kByteCount; ++field)
+        texts[static_cast<size_t>(field)] = fieldText(field, m_bytes[static_cast<size_t>(field)]);
     return texts;
+}
+
+QString ModemConfig::fieldName(int field)
+{
+    static const std::array<const char *, kByteCount> names = {"Destination Address byte 1",
+                                                               "Destination Address byte 2",
+                                                               "Destination Address byte 3",
+                                                               "Destination Address byte 4",
+                                                               "QL204 Address byte 1",
+                                                               "QL204 Address byte 2",
+                                                               "QL204 Address byte 3",
+                                                               "QL204 Address byte 4",
+                                                               "RF Channel",
+                                                               "Tx Power",
+                                                               "Tx Packet Size",
+                                                               "Rx Packet Size"};
+    return QLatin1String(names.at(static_cast<size_t>(field)));
+}
+
+QString ModemConfig::fieldText(int field, quint8 byte)
+{
+    return isHexField(field) ? QString::number(byte, 16).toUpper() : QString::number(byte);
+}
+
+QList<ModemConfig::Difference> ModemConfig::differences(const Texts &shown) const
+{
+    QList<Difference> result;
+    const Texts own = texts();
+    for (int field = 0; field < kByteCount; ++field) {
+        const QString &sent = own[static_cast<size_t>(field)];
+        const QString &reported = shown[static_cast<size_t>(field)];
+        if (reported != sent)
+            result.append({field, sent, reported == kUnread ? QString() : reported});
+    }
+    return result;
+}
+
+QList<ModemConfig::Difference> ModemConfig::differences(const ModemConfig &other) const
+{
+    return differences(other.texts());
+}
+
+ModemConfig::Field ModemConfig::settingOf(int field)
+{
+    if (field < kHexFields)
+        return field < kAddressBytes ? Field::Destination : Field::Module;
+    return kFields.at(static_cast<size_t>(2 + field - kHexFields));
 }
 
 quint32 ModemConfig::value(Field field) const
@@ -168,16 +292,6 @@ ModemConfig ModemConfig::withEdits(const Edits &edits) const
                             std::min(*edit, isAddress(field) ? kLargestAddress : kLargestByte));
     }
     return edited;
-}
-
-QList<ModemConfig::Field> ModemConfig::differences(const ModemConfig &other) const
-{
-    QList<Field> fields;
-    for (const Field field : kFields) {
-        if (value(field) != other.value(field))
-            fields.append(field);
-    }
-    return fields;
 }
 
 QString ModemConfig::name(Field field)

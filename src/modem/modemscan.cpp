@@ -1,7 +1,7 @@
 #include "modemscan.h"
 
+#include "memoryview.h"
 #include "modemsession.h"
-#include "modemview.h"
 #include "platform/failure.h"
 #include "platform/networkport.h"
 #include "platform/portmap.h"
@@ -29,28 +29,6 @@ QString listed(const QStringList &items)
            items.last();
 }
 } // namespace
-
-// What a try shows goes nowhere; it only supplies the rate being tried.
-class ModemScan::ScratchView final : public ModemView
-{
-public:
-    QString rate;
-
-    QString fieldText(int) const override { return {}; }
-    void setFieldText(int, const QString &) override {}
-    void setBytesReceived(const QString &) override {}
-    QString statusText() const override { return m_status; }
-    void setStatusText(const QString &text) override { m_status = text; }
-    void setBusyPointer(bool) override {}
-    void setButtonEnabled(Button, bool) override {}
-    void setConnectCaption(const QString &) override {}
-    void echoReceived(const QString &) override {}
-    QString baudRateText() const override { return rate; }
-    void showTerminalPage() override {}
-
-private:
-    QString m_status;
-};
 
 ModemScan::ModemScan(ModemSession &session, PortMap &portMap, QObject *parent)
     : QObject(parent)
@@ -136,7 +114,8 @@ bool ModemScan::tryDevice(int portNumber, const QString &device, const QStringLi
         attempt += static_cast<int>(rates.size());
         return false;
     }
-    ScratchView scratch;
+    // What a try shows goes nowhere; its view only supplies the rate tried.
+    MemoryView scratch;
     const int deviceStart = attempt;
     for (const QString &rate : rates) {
         if (m_cancelled) {
@@ -144,7 +123,7 @@ bool ModemScan::tryDevice(int portNumber, const QString &device, const QStringLi
             return true;
         }
         Q_EMIT trying(device, rate, ++attempt, attempts);
-        scratch.rate = rate;
+        scratch.setBaudRateText(rate);
         std::optional<qint64> characters;
         try {
             characters = m_session.probe(scratch);
@@ -172,6 +151,19 @@ bool ModemScan::tryDevice(int portNumber, const QString &device, const QStringLi
     return false;
 }
 
+QStringList ModemScan::triedLines(const Outcome &outcome)
+{
+    QStringList lines;
+    for (const Tried &tried : outcome.tried) {
+        if (!tried.failure.isEmpty())
+            lines.append(tried.device + QStringLiteral(": ") + tried.failure);
+        else if (!tried.rates.isEmpty())
+            lines.append(QStringLiteral("No modem answered on %1 at %2 baud.")
+                             .arg(tried.device, listed(tried.rates)));
+    }
+    return lines;
+}
+
 QString ModemScan::describe(const Outcome &outcome)
 {
     switch (outcome.result) {
@@ -187,13 +179,7 @@ QString ModemScan::describe(const Outcome &outcome)
     QStringList sentences;
     if (outcome.result == Outcome::Result::Cancelled)
         sentences.append(QStringLiteral("Find Modem was cancelled."));
-    for (const Tried &tried : outcome.tried) {
-        if (!tried.failure.isEmpty())
-            sentences.append(tried.device + QStringLiteral(": ") + tried.failure);
-        else if (!tried.rates.isEmpty())
-            sentences.append(QStringLiteral("No modem answered on %1 at %2 baud.")
-                                 .arg(tried.device, listed(tried.rates)));
-    }
+    sentences += triedLines(outcome);
     if (outcome.result == Outcome::Result::NothingAnswered)
         sentences.append(QStringLiteral("Check that the modem is powered and connected, or "
                                         "choose its device below."));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modemconfig.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -27,8 +29,8 @@ class ModemScan final : public QObject
     Q_OBJECT
 
 public:
-    // Characters that make an answer.
-    static constexpr qint64 kAnswerLength = 12;
+    // Characters that make an answer: a whole configuration.
+    static constexpr qint64 kAnswerLength = ModemConfig::kByteCount;
 
     // One device and how its tries went.
     struct Tried
@@ -74,6 +76,8 @@ public:
     void cancel() { m_cancelled = true; }
     bool isRunning() const { return m_running; }
 
+    // What a scan tried and found nothing on, one sentence a device.
+    static QStringList triedLines(const Outcome &outcome);
     // What the outcome means to the user, in one or a few sentences.
     static QString describe(const Outcome &outcome);
 
@@ -83,8 +87,6 @@ Q_SIGNALS:
     void trying(const QString &device, const QString &rate, int attempt, int attempts);
 
 private:
-    class ScratchView;
-
     // Tries the rates on one device; true when the scan should stop.
     bool tryDevice(int portNumber, const QString &device, const QStringList &rates, int &attempt,
                    int attempts, Outcome &outcome);

@@ -1,6 +1,7 @@
 #include "modemsession.h"
 
-#include "configpacket.h"
+#include "modemconfig.h"
+
 #include "failurestatus.h"
 #include "numberreader.h"
 #include "platform/addressentry.h"
@@ -12,7 +13,6 @@
 #include "platform/failure.h"
 #include "platform/timer.h"
 #include "replydecoder.h"
-#include "setconfirmation.h"
 
 #include <QScopeGuard>
 #include <QScopedValueRollback>
@@ -150,7 +150,17 @@ bool ModemSession::Command7_Click()
         CloseComms();
         return true;
     }
-    connectAndRead();
+    return readConfiguration();
+}
+
+bool ModemSession::readConfiguration()
+{
+    if (refused())
+        return false;
+    if (m_comm.portOpen())
+        readBack();
+    else
+        connectAndRead();
     return true;
 }
 
@@ -176,7 +186,15 @@ bool ModemSession::Command2_Click()
 {
     if (refused())
         return false;
-    writeConfiguration();
+    writeConfiguration(nullptr);
+    return true;
+}
+
+bool ModemSession::write(const ModemConfig &config)
+{
+    if (refused())
+        return false;
+    writeConfiguration(&config);
     return true;
 }
 
@@ -206,7 +224,7 @@ bool ModemSession::Combo4_Click(const QString &address)
     TermEcho = false;
     // Echo comes back on also when the write fails.
     const auto echoOn = qScopeGuard([this] { TermEcho = true; });
-    writeConfiguration();
+    writeConfiguration(nullptr);
     return true;
 }
 
@@ -490,7 +508,7 @@ void ModemSession::readBack()
     // not as part of this request's reply.
     waitForQuietLine();
     // Only the read-back right after a Set confirms it.
-    m_confirmPending = std::exchange(m_readBackConfirms, false) && !m_sentPacket.isEmpty();
+    m_confirmPending = std::exchange(m_readBackConfirms, false) && m_sent.has_value();
 
     showFields(QStringLiteral("??"));
     m_view->setBytesReceived(QStringLiteral("0"));
@@ -516,9 +534,11 @@ void ModemSession::readBack()
 void ModemSession::decodingPass()
 {
     m_replyLength = m_received - m_receivedAtRequest;
-    const auto texts = ReplyDecoder::decode(RxBuffer);
+    const ModemConfig::Texts texts = ReplyDecoder::decode(RxBuffer);
     for (size_t i = 0; i < texts.size(); ++i)
         m_view->setFieldText(static_cast<int>(i), texts[i]);
+    m_reported = ModemConfig::fromShownTexts(texts);
+    m_notTaken.clear();
     if (m_comm.portOpen())
         m_view->setButtonEnabled(Button::Command2, true);
     ReadPending = false;
@@ -526,18 +546,22 @@ void ModemSession::decodingPass()
         confirmSet(texts);
 }
 
-void ModemSession::confirmSet(const std::array<QString, ModemView::kFieldCount> &decoded)
+void ModemSession::confirmSet(const ModemConfig::Texts &decoded)
 {
-    const auto differences = SetConfirmation::differences(m_sentPacket, decoded);
-    if (differences.isEmpty())
+    m_notTaken = m_sent->differences(decoded);
+    if (m_notTaken.isEmpty())
         return;
-    m_view->markNotTaken(differences);
-    m_view->setStatusText(m_view->statusText() + SetConfirmation::statusSuffix(differences.size()));
+    m_view->markNotTaken(m_notTaken);
+    const qsizetype count = m_notTaken.size();
+    m_view->setStatusText(m_view->statusText() +
+                          (count == 1
+                               ? QStringLiteral(" - 1 field not taken by the modem")
+                               : QStringLiteral(" - %1 fields not taken by the modem").arg(count)));
 }
 
 // --- Write ------------------------------------------------------------------
 
-void ModemSession::writeConfiguration()
+void ModemSession::writeConfiguration(const ModemConfig *given)
 {
     const ExchangeScope exchange(*this);
     m_view->setBusyPointer(true);
@@ -546,12 +570,12 @@ void ModemSession::writeConfiguration()
 
     m_view->setStatusText(QStringLiteral("Sending Configuration..."));
     ReadPending = false;
-    m_sentPacket.clear();
-    const std::optional<QString> packet = checkedPacket();
+    m_sent.reset();
+    const std::optional<ModemConfig> config = given ? *given : checkedConfig();
     EnterATMode();
     DelaySeconds(kAfterEntry);
-    if (packet)
-        SendConfigPacket(*packet);
+    if (config)
+        SendConfigPacket(*config);
     DelaySeconds(kAfterPacket);
     CloseATMode();
     ReadPending = true;
@@ -561,32 +585,30 @@ void ModemSession::writeConfiguration()
     readBack();
 }
 
-std::optional<QString> ModemSession::checkedPacket()
+std::optional<ModemConfig> ModemSession::checkedConfig()
 {
-    ConfigPacket::FieldTexts texts;
+    ModemConfig::Texts texts;
     for (size_t i = 0; i < texts.size(); ++i)
         texts[i] = m_view->fieldText(static_cast<int>(i));
     try {
-        const ConfigPacket::Result result = ConfigPacket::build(texts);
-        if (result.status == ConfigPacket::Status::IncorrectValue) {
+        const ModemConfig::Reading reading = ModemConfig::read(texts);
+        if (!reading.config)
             m_dialogs.messageBox(QStringLiteral("Incorrect value"), QStringLiteral("Error"));
-            return std::nullopt;
-        }
-        return result.packet;
+        return reading.config;
     } catch (const Failure &failure) {
         showPacketFailure(failure);
         return std::nullopt;
     }
 }
 
-void ModemSession::SendConfigPacket(const QString &packet)
+void ModemSession::SendConfigPacket(const ModemConfig &config)
 {
     // A run given up after "+++" sends no configuration, not even in part.
     if (m_aborted)
         return;
     try {
-        send(packet);
-        m_sentPacket = packet;
+        send(config.packet());
+        m_sent = config;
     } catch (const Failure &failure) {
         showPacketFailure(failure);
     }

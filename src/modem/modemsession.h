@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modemconfig.h"
 #include "modemview.h"
 #include "rxring.h"
 
@@ -87,6 +88,18 @@ public:
     // held back while a command sequence needs the line to itself.
     void Text14_KeyPress(int keyAscii);
 
+    // The session's own words, for a front end without the window's buttons.
+    // Reads the configuration back, having opened the port as Connect does
+    // when it is closed.
+    bool readConfiguration();
+    // Writes this configuration as Set writes the fields, and reads it back.
+    bool write(const ModemConfig &config);
+    // What the last decoded read-back reported, when all twelve bytes came.
+    const std::optional<ModemConfig> &reported() const { return m_reported; }
+    // The fields the read-back after the last write reported otherwise than
+    // it sent them; empty when the modem took them all.
+    const QList<ModemConfig::Difference> &notTaken() const { return m_notTaken; }
+
     // One try of a modem scan, an exchange of its own: opens the port in
     // force at scratch.baudRateText(), runs the read-back, waits for the
     // reply's quiet time when something answered (at most kProbeReplyLimit),
@@ -109,7 +122,7 @@ public:
     void abort();
     bool aborted() const { return m_aborted; }
     // "+++" went out and its "---" has not yet.
-    bool inCommandMode() const { return m_commandMode; }
+    bool isInCommandMode() const { return m_commandMode; }
     // Characters that came between the last decoded read-back's request and
     // its decoding pass: the whole reply, however long (the receive buffer
     // keeps only the last slots of it).
@@ -181,15 +194,16 @@ private:
 
     void readBack();
     void decodingPass();
-    void writeConfiguration();
-    // The packet from the twelve fields, or nothing when a field is refused
-    // (its message shown). Checked before "+++", so that no message box holds
-    // the modem in command mode.
-    std::optional<QString> checkedPacket();
-    void SendConfigPacket(const QString &packet);
+    // Writes the given configuration, or the twelve fields' when none is.
+    void writeConfiguration(const ModemConfig *given);
+    // The configuration in the twelve fields, or nothing when a field is
+    // refused (its message shown). Checked before "+++", so that no message
+    // box holds the modem in command mode.
+    std::optional<ModemConfig> checkedConfig();
+    void SendConfigPacket(const ModemConfig &config);
     void showPacketFailure(const Failure &failure);
 
-    void confirmSet(const std::array<QString, ModemView::kFieldCount> &decoded);
+    void confirmSet(const ModemConfig::Texts &decoded);
     void waitForReplyEnd(const bool &ended);
 
     void showFields(const QString &text);
@@ -219,9 +233,13 @@ private:
     bool m_startupPass = true;
     // Characters received since the session began; never wraps in practice.
     qint64 m_received = 0;
-    // The packet the last Set wrote, kept until the read-back after it
-    // decodes or another read-back starts.
-    QString m_sentPacket;
+    // The configuration the last Set wrote, kept until the read-back after
+    // it decodes or another read-back starts.
+    std::optional<ModemConfig> m_sent;
+    // What the last decoded read-back reported, and what it did not take of
+    // the Set before it.
+    std::optional<ModemConfig> m_reported;
+    QList<ModemConfig::Difference> m_notTaken;
     bool m_confirmPending = false;
     // The next read-back is the one after a Set.
     bool m_readBackConfirms = false;

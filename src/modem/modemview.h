@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modemconfig.h"
+
 #include <QList>
 #include <QString>
 
@@ -21,19 +23,10 @@ public:
         Command6, // "Add"
     };
 
-    static constexpr int kFieldCount = 12;
+    static constexpr int kFieldCount = ModemConfig::kByteCount;
 
-    // A field whose value the modem reports otherwise than a Set sent it,
-    // both values in the field's own form ("7E", "5"); reported is empty when
-    // the reply did not reach the field.
-    struct Difference
-    {
-        int field = 0;
-        QString sent;
-        QString reported;
-
-        bool operator==(const Difference &) const = default;
-    };
+    // A field whose value the modem reports otherwise than a Set sent it.
+    using Difference = ModemConfig::Difference;
 
     virtual ~ModemView() = default;
 

@@ -1,21 +1,16 @@
 #include "replydecoder.h"
 
-#include "configpacket.h"
 #include "rxring.h"
 
-std::array<QString, 12> ReplyDecoder::decode(const RxRing &buffer)
+ModemConfig::Texts ReplyDecoder::decode(const RxRing &buffer)
 {
-    std::array<QString, 12> texts;
-    for (int slot = 0; slot < ConfigPacket::kSize; ++slot) {
+    ModemConfig::Texts texts;
+    for (int slot = 0; slot < ModemConfig::kByteCount; ++slot) {
         const QString &chunk = buffer.slot(slot);
-        QString &text = texts[static_cast<size_t>(slot)];
-        if (chunk.isEmpty()) {
-            text = QStringLiteral("??");
-            continue;
-        }
-        const int code = chunk.front().unicode();
-        text = ConfigPacket::isHexField(slot) ? QString::number(code, 16).toUpper()
-                                              : QString::number(code);
+        texts[static_cast<size_t>(slot)] =
+            chunk.isEmpty()
+                ? ModemConfig::kUnread
+                : ModemConfig::fieldText(slot, static_cast<quint8>(chunk.front().unicode()));
     }
     return texts;
 }

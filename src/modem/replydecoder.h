@@ -1,16 +1,13 @@
 #pragma once
 
-#include <QString>
-
-#include <array>
+#include "modemconfig.h"
 
 class RxRing;
 
 // Turns the first twelve slots of the receive buffer into the texts of the
-// twelve configuration fields: upper-case hexadecimal for the eight address
-// bytes, decimal for the rest, "??" for a slot that holds nothing.
+// twelve configuration fields, "??" for a slot that holds nothing.
 class ReplyDecoder
 {
 public:
-    static std::array<QString, 12> decode(const RxRing &buffer);
+    static ModemConfig::Texts decode(const RxRing &buffer);
 };

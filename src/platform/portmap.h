@@ -15,6 +15,7 @@ public:
     // section may name devices for more.
     static constexpr int kFirstPort = 1;
     static constexpr int kLastPort = 255;
+    static constexpr int kListedPorts = 15;
 
     explicit PortMap(const SettingsStore &store);
 

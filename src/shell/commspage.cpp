@@ -137,7 +137,7 @@ void CommsPage::fillDeviceList()
     list.setPlaceholderText(QStringLiteral("Choose the device for comm port %1").arg(number));
     list.lineEdit()->setPlaceholderText(list.placeholderText());
     for (const SerialDevices::Device &device :
-         SerialDevices::present(m_platform.portMap, 1, kPortCount)) {
+         SerialDevices::present(m_platform.portMap, PortMap::kFirstPort, PortMap::kListedPorts)) {
         const QString what = SerialDevices::summary(device);
         list.addItem(what.isEmpty() ? device.path : device.path + QStringLiteral("  ") + what,
                      device.path);
@@ -242,7 +242,8 @@ void CommsPage::connectFound(const ModemScan::Outcome &outcome)
 {
     // A device found under another name gets a comm port number: one that
     // maps to it already, else the chosen one.
-    int number = m_platform.portMap.numberOf(outcome.device, 1, kPortCount);
+    int number =
+        m_platform.portMap.numberOf(outcome.device, PortMap::kFirstPort, PortMap::kListedPorts);
     if (number == 0) {
         number = portNumber();
         if (!mapPort(number, outcome.device))

@@ -30,7 +30,6 @@ public:
     };
 
     static constexpr std::chrono::milliseconds kPollInterval{1500};
-    static constexpr int kPortCount = 15;
 
     CommsPage(Form1Ui &ui, const Platform &platform, QObject *parent = nullptr);
 

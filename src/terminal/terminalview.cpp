@@ -1,6 +1,7 @@
 #include "terminalview.h"
 
 #include "dialogcapturefilechooser.h"
+#include "modem/modemsession.h"
 #include "platform/application.h"
 #include "platform/steadyclock.h"
 #include "receive/hexrow.h"
@@ -122,7 +123,8 @@ void TerminalView::appendReceived(const QString &chunk)
     // its time as the last arrival, which errs by at most one frame.
     if (!m_flushTimer.isActive()) {
         const double now = m_clock->seconds();
-        const double quiet = std::chrono::duration<double>(kQuietTime).count();
+        // Bytes after the session's quiet time without any start a new burst.
+        const double quiet = std::chrono::duration<double>(ModemSession::kQuietTime).count();
         if (!m_lastReceived || now - *m_lastReceived >= quiet)
             m_store.markBurst(QDateTime::currentMSecsSinceEpoch());
         m_lastReceived = now;

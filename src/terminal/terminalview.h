@@ -31,9 +31,6 @@ class TerminalView final : public QAbstractScrollArea
     Q_OBJECT
 
 public:
-    // Bytes arriving after at least this long without any start a new burst.
-    static constexpr std::chrono::milliseconds kQuietTime{100};
-
     using Row = ReceiveLayout::Row;
 
     explicit TerminalView(QWidget *parent = nullptr);
