@@ -18,7 +18,7 @@ FieldMarks::FieldMarks(const Fields &fields)
     }
 }
 
-void FieldMarks::mark(const QList<ModemView::Difference> &differences)
+void FieldMarks::mark(const QList<ModemView::Difference> &differences, Reason reason)
 {
     for (const ModemView::Difference &difference : differences) {
         const auto index = static_cast<size_t>(difference.field);
@@ -29,7 +29,7 @@ void FieldMarks::mark(const QList<ModemView::Difference> &differences)
         QFont font = m_fonts[index];
         font.setUnderline(true);
         field->setFont(font);
-        const QString mark = toolTip(difference);
+        const QString mark = toolTip(difference, reason);
         field->setToolTip(mark);
         field->setAccessibleDescription(m_descriptions[index].isEmpty()
                                             ? mark
@@ -51,14 +51,22 @@ void FieldMarks::clear(int field)
     edit->setAccessibleDescription(m_descriptions[index]);
 }
 
+void FieldMarks::clearAll()
+{
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        clear(static_cast<int>(i));
+}
+
 bool FieldMarks::isMarked(int field) const
 {
     return m_marked.at(static_cast<size_t>(field));
 }
 
-QString FieldMarks::toolTip(const ModemView::Difference &difference)
+QString FieldMarks::toolTip(const ModemView::Difference &difference, Reason reason)
 {
-    return QStringLiteral("sent %1, modem reports %2")
-        .arg(difference.sent,
-             difference.reported.isEmpty() ? QStringLiteral("nothing") : difference.reported);
+    const QString other =
+        difference.reported.isEmpty() ? QStringLiteral("nothing") : difference.reported;
+    if (reason == Reason::Compared)
+        return QStringLiteral("here %1, file has %2").arg(difference.sent, other);
+    return QStringLiteral("sent %1, modem reports %2").arg(difference.sent, other);
 }

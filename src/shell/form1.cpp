@@ -64,6 +64,8 @@ Form1::Form1(const Platform &platform, QWidget *parent)
     QAccessible::installFactory(&windowAccessible);
     m_ui->setupUi(this);
     m_fieldMarks = std::make_unique<FieldMarks>(m_ui->configFields());
+    m_configFiles = std::make_unique<ConfigFiles>(
+        ConfigFiles::Platform{*this, *m_fieldMarks, platform.dialogs, this});
     m_commsPage = std::make_unique<CommsPage>(
         *m_ui,
         CommsPage::Platform{m_session, platform.portMap, platform.settings, platform.dialogs});
@@ -102,6 +104,24 @@ void Form1::wireModemPage()
     for (QLineEdit *field :
          {ui.Text1, ui.Text2, ui.Text3, ui.Text4, ui.Text5, ui.Text6, ui.Text7, ui.Text8})
         new FocusInFilter(field, [field](Qt::FocusReason) { addressField_GotFocus(*field); });
+    wireFileButtons();
+}
+
+void Form1::wireFileButtons()
+{
+    // Like Set and Refresh, refused while an exchange runs: its read-back
+    // is about to fill the fields.
+    const auto unlessRefused = [this](void (ConfigFiles::*action)()) {
+        return [this, action] {
+            m_session.guard([this, action] {
+                if (!m_session.refused())
+                    (m_configFiles.get()->*action)();
+            });
+        };
+    };
+    connect(m_ui->SaveConfig, &QPushButton::clicked, this, unlessRefused(&ConfigFiles::save));
+    connect(m_ui->OpenConfig, &QPushButton::clicked, this, unlessRefused(&ConfigFiles::open));
+    connect(m_ui->CompareConfig, &QPushButton::clicked, this, unlessRefused(&ConfigFiles::compare));
 }
 
 void Form1::wireTerminalPage()

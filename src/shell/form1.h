@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commspage.h"
+#include "configfiles.h"
 #include "fieldmarks.h"
 #include "modem/modemsession.h"
 #include "modem/modemview.h"
@@ -53,6 +54,7 @@ public:
     Form1Ui &ui() { return *m_ui; }
     ModemSession &session() { return m_session; }
     CommsPage &commsPage() { return *m_commsPage; }
+    ConfigFiles &configFiles() { return *m_configFiles; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -76,6 +78,7 @@ private:
 
     void wireWindow();
     void wireModemPage();
+    void wireFileButtons();
     void wireTerminalPage();
     void loadAddressList();
     void reportSkippedAddresses(const QList<qsizetype> &lines);
@@ -94,6 +97,7 @@ private:
     AddressList m_addressList;
     std::unique_ptr<FieldMarks> m_fieldMarks;
     std::unique_ptr<CommsPage> m_commsPage;
+    std::unique_ptr<ConfigFiles> m_configFiles;
     // Combo4's text as last chosen, put back when a choice is refused.
     QString m_addressShown;
 };

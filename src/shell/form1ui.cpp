@@ -238,13 +238,13 @@ void Form1Ui::setupModemPage(const Twips &twips)
     BRText =
         addConfigBox(ModemPic, "BRText", QStringLiteral("0"), twips.rect(2160, 3960, 660, 372));
     addLabel(ModemPic, "Label7", QStringLiteral("Decimal (0-255)"),
-             twips.rect(2880, 1680, 1500, 252));
+             twips.rect(2880, 1680, 1380, 252));
     addLabel(ModemPic, "Label8", QStringLiteral("Decimal (0-3)"),
-             twips.rect(2880, 2160, 1500, 252));
+             twips.rect(2880, 2160, 1380, 252));
     addLabel(ModemPic, "Label10", QStringLiteral("Decimal (0-255)"),
-             twips.rect(2880, 2640, 1500, 252));
+             twips.rect(2880, 2640, 1380, 252));
     addLabel(ModemPic, "Label12", QStringLiteral("Decimal (0-255)"),
-             twips.rect(2880, 3120, 1500, 252));
+             twips.rect(2880, 3120, 1380, 252));
 
     // Each row's label names its first box; the range beside a box describes it.
     const std::pair<QLineEdit *, const char *> rowBoxes[] = {{Text1, nullptr},
@@ -268,6 +268,37 @@ void Form1Ui::setupModemPage(const Twips &twips)
                          twips.rect(3720, 4680, 972, 372));
     Command2->setEnabled(false);
     Command3->setEnabled(false);
+    setupFileButtons(twips);
+}
+
+void Form1Ui::setupFileButtons(const Twips &twips)
+{
+    // A column at the right of the number rows, under the address ranges;
+    // none of them needs the modem, so they are always enabled.
+    struct FileButton
+    {
+        QPushButton **button;
+        const char *name;
+        QString text;
+        QString description;
+    };
+    const FileButton buttons[] = {
+        {&SaveConfig, "SaveConfig", QStringLiteral("Save\u2026"),
+         QStringLiteral("Saves the twelve fields to a file in miran-cli's JSON format")},
+        {&OpenConfig, "OpenConfig", QStringLiteral("Open\u2026"),
+         QStringLiteral("Fills the twelve fields from a saved file; Set writes them to the modem")},
+        {&CompareConfig, "CompareConfig", QStringLiteral("Compare\u2026"),
+         QStringLiteral("Marks the fields that differ from a saved file")},
+    };
+    int top = 1680;
+    for (const FileButton &entry : buttons) {
+        QPushButton *button =
+            addButton(ModemPic, entry.name, entry.text, twips.rect(4320, top, 1020, 372));
+        button->setToolTip(entry.description);
+        nameForScreenReaders(button, button->text(), button->toolTip());
+        *entry.button = button;
+        top += 480;
+    }
 }
 
 void Form1Ui::setupTerminalPage(const Twips &twips)
@@ -388,11 +419,12 @@ void Form1Ui::setupStatusBar(QWidget *formWidget, const Twips &twips)
 
 void Form1Ui::setupTabOrder()
 {
-    QWidget *const order[] = {Command7, Text1,    Text2,      Text3,     Text4,        Text5,
-                              Text6,    Text7,    Text8,      Text9,     Text10,       Text11,
-                              Text12,   BRText,   Command2,   Command3,  TabStrip1,    Command6,
-                              Combo4,   Command5, Command4,   Command1,  Text14,       Text13,
-                              Combo2,   Combo1,   DeviceList, FindModem, ScanEveryUsb, ScanCancel};
+    QWidget *const order[] = {
+        Command7, Text1,      Text2,      Text3,        Text4,         Text5,     Text6,
+        Text7,    Text8,      Text9,      Text10,       Text11,        Text12,    BRText,
+        Command2, Command3,   SaveConfig, OpenConfig,   CompareConfig, TabStrip1, Command6,
+        Combo4,   Command5,   Command4,   Command1,     Text14,        Text13,    Combo2,
+        Combo1,   DeviceList, FindModem,  ScanEveryUsb, ScanCancel};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -77,6 +77,10 @@ public:
     QLineEdit *BRText = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
+    // The twelve fields to and from a configuration file.
+    QPushButton *SaveConfig = nullptr;
+    QPushButton *OpenConfig = nullptr;
+    QPushButton *CompareConfig = nullptr;
 
     TerminalView *Text13 = nullptr;
     QPlainTextEdit *Text14 = nullptr;
@@ -102,6 +106,7 @@ public:
 private:
     void setupWindow(QWidget *formWidget, const Twips &twips);
     void setupModemPage(const Twips &twips);
+    void setupFileButtons(const Twips &twips);
     void setupTerminalPage(const Twips &twips);
     void setupCommsPage(const Twips &twips);
     void setupDeviceControls(const Twips &twips);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "configfilechooser.h"
+
+// Asks with the platform's save-file and open-file dialogs.
+class DialogConfigFileChooser final : public ConfigFileChooser
+{
+public:
+    QString chooseConfigFile(QWidget *parent, Purpose purpose, const QString &folder) override;
+};
