@@ -25,7 +25,6 @@
 namespace {
 const QString kSettings = QStringLiteral("Settings");
 const QString kBuiltInAddresses[] = {QStringLiteral("7F7F7F7F"), QStringLiteral("7F7F7F7E")};
-constexpr int kPortCount = 15;
 
 void discardKey(int &keyAscii)
 {
@@ -169,7 +168,7 @@ void Form1::Form_Load()
     ui.Text12->setText(QStringLiteral("30"));
 
     ui.Combo1->clear();
-    for (int port = 1; port <= kPortCount; ++port)
+    for (int port = PortMap::kFirstPort; port <= PortMap::kListedPorts; ++port)
         ui.Combo1->addItem(QString::number(port));
     ui.Combo2->clear();
     ui.Combo2->addItems(ModemSession::baudRates());

@@ -429,7 +429,7 @@ void Form1Ui::setupTabOrder()
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-std::array<QLineEdit *, 12> Form1Ui::configFields() const
+std::array<QLineEdit *, ModemConfig::kByteCount> Form1Ui::configFields() const
 {
     return {Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12};
 }

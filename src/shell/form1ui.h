@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modem/modemconfig.h"
 #include "namedcombobox.h"
 
 #include <QtGlobal>
@@ -35,7 +36,7 @@ public:
     void setupUi(QWidget *formWidget);
 
     // Text1 to Text12 in packet order.
-    std::array<QLineEdit *, 12> configFields() const;
+    std::array<QLineEdit *, ModemConfig::kByteCount> configFields() const;
 
     // Panel 1 of the status bar; every writer replaces the whole text.
     QString statusText() const;
