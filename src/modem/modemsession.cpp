@@ -510,7 +510,7 @@ void ModemSession::readBack()
     // Only the read-back right after a Set confirms it.
     m_confirmPending = std::exchange(m_readBackConfirms, false) && m_sent.has_value();
 
-    showFields(QStringLiteral("??"));
+    showFields(ModemConfig::kUnread);
     m_view->setBytesReceived(QStringLiteral("0"));
     m_view->setStatusText(QStringLiteral("Requesting Configuration..."));
     NoReply = true;

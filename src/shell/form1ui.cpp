@@ -215,7 +215,7 @@ void Form1Ui::setupModemPage(const Twips &twips)
         const bool destination = i < 4;
         const QRect geometry = twips.rect(2160 + 600 * (i % 4), destination ? 600 : 1080, 540,
                                           destination ? 360 : 372);
-        QLineEdit *box = addConfigBox(ModemPic, addressNames[i], QStringLiteral("??"), geometry);
+        QLineEdit *box = addConfigBox(ModemPic, addressNames[i], ModemConfig::kUnread, geometry);
         box->setMaxLength(2);
         *addressBoxes[i] = box;
     }
