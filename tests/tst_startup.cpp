@@ -401,11 +401,12 @@ void StartupTest::tabOrderFollowsLayout()
 {
     FormFixture fixture;
     Form1 &form = fixture.start();
-    const QStringList expected{
-        "Command7", "Text1",    "Text2",     "Text3",    "Text4",  "Text5",    "Text6",
-        "Text7",    "Text8",    "Text9",     "Text10",   "Text11", "Text12",   "BRText",
-        "Command2", "Command3", "TabStrip1", "Command6", "Combo4", "Command5", "Command4",
-        "Command1", "Text14",   "Text13",    "Combo2",   "Combo1"};
+    const QStringList expected{"Command7", "Text1",      "Text2",      "Text3",         "Text4",
+                               "Text5",    "Text6",      "Text7",      "Text8",         "Text9",
+                               "Text10",   "Text11",     "Text12",     "BRText",        "Command2",
+                               "Command3", "SaveConfig", "OpenConfig", "CompareConfig", "TabStrip1",
+                               "Command6", "Combo4",     "Command5",   "Command4",      "Command1",
+                               "Text14",   "Text13",     "Combo2",     "Combo1"};
     QStringList chain;
     QWidget *widget = form.ui().Command7;
     do {

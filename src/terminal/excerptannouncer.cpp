@@ -16,7 +16,7 @@ void ExcerptAnnouncer::changed()
 {
     if (!m_listening()) {
         // Whoever listens next starts from a fresh excerpt.
-        m_built = false;
+        m_excerpt.reset();
         return;
     }
     if (!m_timer.isActive())
@@ -25,11 +25,9 @@ void ExcerptAnnouncer::changed()
 
 const ShownExcerpt &ExcerptAnnouncer::excerpt()
 {
-    if (!m_built) {
+    if (!m_excerpt)
         m_excerpt = m_build();
-        m_built = true;
-    }
-    return m_excerpt;
+    return *m_excerpt;
 }
 
 void ExcerptAnnouncer::announceNow()
@@ -37,9 +35,8 @@ void ExcerptAnnouncer::announceNow()
     m_timer.stop();
     ShownExcerpt next = m_build();
     const ShownExcerpt::Change change =
-        ShownExcerpt::between(m_built ? m_excerpt : ShownExcerpt(), next);
+        ShownExcerpt::between(m_excerpt.value_or(ShownExcerpt()), next);
     m_excerpt = std::move(next);
-    m_built = true;
     if (!change.head.isEmpty()) {
         QAccessibleTextRemoveEvent event(m_target, 0, change.head);
         QAccessible::updateAccessibility(&event);

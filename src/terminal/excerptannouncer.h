@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 // Keeps the excerpt of the receive box that assistive technology reads, and
 // tells it how the excerpt changed as text removed and inserted. Changes are
@@ -42,7 +43,7 @@ private:
     QObject *m_target;
     Build m_build;
     Listening m_listening;
-    ShownExcerpt m_excerpt;
-    bool m_built = false;
+    // The excerpt last handed out or announced; none while nobody listens.
+    std::optional<ShownExcerpt> m_excerpt;
     QTimer m_timer;
 };

@@ -299,7 +299,6 @@ void TerminalView::updateMetrics()
     m_rowHeight = int(std::ceil(std::max(text.height(), hex.height())));
     m_ascent = int(std::ceil(std::max(text.ascent(), hex.ascent())));
     m_gutter = int(std::ceil(text.horizontalAdvance(QStringLiteral("00:00:00.000")))) + 2 * kMargin;
-    m_layout.invalidate();
 }
 
 const ReceiveLayout &TerminalView::layout() const
