@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into PREFIX and fails unless exactly the EXPECTED files
 # (relative to PREFIX) are there: no test, benchmark or simulator.
 file(REMOVE_RECURSE "${PREFIX}")

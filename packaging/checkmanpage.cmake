@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails unless the manual page of miran-cli names exactly the options and exit
 # codes its help text names: the page is written by hand and must stay true.
 # Usage: cmake -DCLI=<miran-cli> -DPAGE=<miran-cli.1> -P checkmanpage.cmake

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks and prints their tables: start-up time and memory,
 # CPU while idle and while waiting, end-to-end receive throughput, and the
 # terminal's receive box, the time of a miran-cli read, and a miran-cli write

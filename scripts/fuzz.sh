@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang in build-fuzz and runs each for a
 # bounded time, starting from its seed corpus.
 # Usage: scripts/fuzz.sh [seconds per target, default 30]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages a task needs; packages already present are not
 # asked for again. The tests also get the de_DE.UTF-8 locale they use.
 # Usage: scripts/install-deps.sh [run|test|package|network|vm]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the window icon: a modem box with an antenna and two radio waves, at
 # 32x32 and 16x16 in 16 colours, into resources/miran.ico. Needs ImageMagick.
 set -euo pipefail

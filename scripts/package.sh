@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the programs and makes a Debian package of them in the build folder
 # (build/miran_<version>_<arch>.deb). Install it with
 #   sudo apt install ./build/miran_<version>_<arch>.deb

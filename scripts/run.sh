@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program and runs it against the bundled simulated modem.
 # Comm port 1 is mapped to the simulator; the program keeps its settings in
 # build/run/config, so your own settings are untouched. Extra arguments go to

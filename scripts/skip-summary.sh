@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Lists every skipped test case of the last CTest run in a build folder, with
 # its reason, and fails when a reason is not in tests/allowed-skips.txt (one
 # reason per line; blank lines and lines starting with # are ignored), or in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program and saves a picture of each page of its window.
 # Usage: scripts/snapshots.sh [folder]
 set -euo pipefail

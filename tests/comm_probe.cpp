@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens one device with the serial component, as comm port 1, and prints
 // "open" or the failure's number and description. The port tests run it as
 // another user. Usage: comm_probe <device>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second run of the window for the settings round trip: it starts the
 // window on the user's own settings store (the environment points that at a
 // temporary folder), optionally changes the port and baud texts, closes the

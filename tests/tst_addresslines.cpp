@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The address file's line rules, its appending, and the address entry rules.
 #include "platform/addressentry.h"
 #include "platform/addressfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // miran-cli, the real executable, against the simulated modem: what it
 // prints, what it puts on the wire, and how it exits.
 #include "support/cliprogram.h"

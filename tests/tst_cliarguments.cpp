@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line read into a request: which lines are taken, and how a bad
 // value is refused before anything touches a port.
 #include "cli/cliarguments.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // miran-cli on several devices in one run: each device in a run of its own,
 // all at once, results in the order given, and the worst exit code.
 #include "cli/cliarguments.h"

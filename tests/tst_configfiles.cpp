@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save…, Open… and Compare… on the Modem Setup page, against the simulated
 // modem and miran-cli itself: what miran-cli printed opens without a byte to
 // the modem and Set writes it, a saved file is one miran-cli writes and prints

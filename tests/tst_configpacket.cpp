@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration packet built from the twelve field texts, and the reply
 // decoded back into them.
 #include "modem/modemconfig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Modem Setup page's wiring: Refresh and Set reach the session and the
 // fields show what it reads, clicks during an exchange leave the lists as they
 // were, and the address fields' focus behaviour. The exchanges themselves are

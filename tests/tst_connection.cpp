@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening and closing the port from the window, with the serial component
 // faked in the process.
 #include "support/controltexts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real message and input boxes: what the user sees and what comes back.
 #include "widgets/widgetdialogs.h"
 

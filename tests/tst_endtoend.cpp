@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window over the real serial component against the simulated modem:
 // reading the configuration, writing it, and what odd answers do.
 #include "support/controltexts.h"

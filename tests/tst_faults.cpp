@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults injected while the window works: the modem vanishing or flooding the
 // line, bad fields, and damaged or read-only files. Each case checks that
 // nothing was lost and that the window is still usable afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Find Modem", the device mapping and the confirmed Set, through the window
 // over the real serial component against the simulated modem.
 #include "support/controltexts.h"

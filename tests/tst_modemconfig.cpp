@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration as the command line prints, reads and writes it: six
 // lines or one JSON object out, the session's field texts in, a "read --json"
 // file back in (saying on which line it is wrong), the texts a Set reads, and

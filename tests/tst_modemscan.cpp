@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window-free parts of finding the modem: the order of the rates, what a
 // scan reports, the serial devices' names, the port map's stand-ins, and the
 // comparison after a Set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial component on real devices: how opening fails, line settings,
 // losing the device while open, and connecting again.
 #include "support/controltexts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Network ports against a real serial server: ser2net on 127.0.0.1 in front
 // of the simulated modem, reached as rfc2217://HOST:PORT and tcp://HOST:PORT
 // by miran-cli and by the window; and the faults a network brings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number reading of the configuration fields: strict conversion, lenient
 // leading value, and rounding to a 16-bit integer.
 #include "modem/numberreader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive box's rows without a window: wrapping, line breaks, hex rows,
 // the dropped marker and scrolling positions, against rows worked out from a
 // scan of the bytes.

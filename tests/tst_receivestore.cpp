@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive box's byte store: its line index against a scan of the bytes,
 // however the bytes arrive, and what it keeps once past its capacity.
 #include "support/naivereceive.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modem session without a window: the receive buffer and its quiet time,
 // the connection, command mode, the read-back, the write and the exchange
 // gate, over a fake serial component on a scripted time line. No real waits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Port and baud rate survive the program: one run stores them at closing,
 // the next shows them. Two processes, since the settings store caches.
 #include <QDir>

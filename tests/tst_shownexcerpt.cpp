@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The excerpt of the receive box that assistive technology reads: the text as
 // shown, bounded around the rows on screen, with offsets mapped both ways, and
 // each change told as removals and an insertion that rebuild the new text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window after start-up, its pages, and what it keeps between runs.
 #include "support/controltexts.h"
 #include "support/formfixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar of the window: every text the program writes there is
 // shown whole, and the tool tip always holds the whole last text, also when
 // the bar shows a short form of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nothing reaches the modem that the user did not ask for: the window on the
 // real serial component against the simulated modem, with focus moves, the
 // window closing, a refused field, and long runs of random user actions.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the miran-cli benchmarks: a scratch folder with settings of its
 # own, simulated modems that stop with the script, and a median timer.
 # Sets scratch and XDG_CONFIG_HOME; the caller sets runs.

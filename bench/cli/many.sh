@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A write to MODEMS simulated modems (default 16, each on a pseudo-terminal)
 # in one run of miran-cli, against the same writes one run after another and
 # against the write to one modem alone, the baseline. Prints the three times,

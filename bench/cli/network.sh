@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Modems behind a serial server on the network. ser2net (started here on
 # 127.0.0.1, one RFC 2217 port a modem) stands in front of NETWORKED
 # simulated modems (default 8), and bench/cli/many.sh writes to them together

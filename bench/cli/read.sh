@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The time of one `miran-cli read` against the simulated modem, median of
 # RUNS (default 20) runs, for each miran-cli given (for example this build's
 # and an older one's), beside the time of `miran-cli --version` as the cost

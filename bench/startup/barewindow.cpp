@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline for the start-up bench: the smallest Qt Widgets program that
 // shows a window.
 #include <QApplication>

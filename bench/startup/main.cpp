@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up time to the first shown window and peak memory of the program,
 // beside the smallest Qt window, as medians of several runs. Run it under an
 // X server (xvfb-run): it watches the server for the program's window to be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU time and throughput of the running program against the simulated
 // modem, each beside a baseline measured in the same run:
 //   idle       CPU time in 10 s after connecting, against a bare event loop

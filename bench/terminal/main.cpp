@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput and memory of the terminal's receive box, fed through the real
 // receive path (the serial component's OnComm event into the window's
 // receive handler, echo on), beside a plain text box that gets one character

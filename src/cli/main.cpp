@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // miran-cli: the modem's configuration from a shell. Qt Core and SerialPort
 // only, so it runs with no display.
 #include "clirunner.h"

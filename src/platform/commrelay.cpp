@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "commrelay.h"
 
 CommRelay::CommRelay(CommControl &port, QObject *parent)

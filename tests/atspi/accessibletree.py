@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reading and driving a program through its AT-SPI tree, as a screen reader
 does: objects found by role and name, their text, description and actions,
 and key presses through the registry's device event controller."""

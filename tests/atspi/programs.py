@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The programs a check runs against: simulated modems and the window, each
 stopped again when its block ends, also when a check fails."""
 

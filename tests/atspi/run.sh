@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window's accessibility checks over the real AT-SPI bus (test_window.py),
 # in a session of their own: a virtual screen (Xvfb), a D-Bus session, and the
 # accessibility bus and registry that session starts when first asked; all

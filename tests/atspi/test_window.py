@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a screen reader gets from the window, read over the real AT-SPI bus:
 the lists and their choices, the status bar, Find Modem's status line, a
 field's mark after Set, the receive box's text in both views, its text

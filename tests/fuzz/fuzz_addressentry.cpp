@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules for typed destination addresses: any bytes as UTF-16 text (so
 // characters beyond one byte and lone surrogates come too) through normalize
 // and pieces.

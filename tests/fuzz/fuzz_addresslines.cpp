@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line rules of the address file: the first byte gives the length of an
 // entry to append, the rest is the file's content.
 #include "fuzzcheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration read from texts: any bytes split at '|' into the twelve
 // field texts, read into a packet and, when read, decoded and read once more.
 #include "fuzzcheck.h"

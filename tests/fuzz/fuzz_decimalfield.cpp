@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lenient reading of the decimal fields: any bytes as Latin-1 text through
 // leadingValue and roundToInteger, and the strict toInteger beside it.
 #include "fuzzcheck.h"

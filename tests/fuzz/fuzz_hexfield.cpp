@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The strict reading of the hexadecimal address fields: "&H" and any bytes as
 // Latin-1 text through toInteger.
 #include "fuzzcheck.h"

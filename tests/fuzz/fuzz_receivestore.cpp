@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive box's store and layout under any sequence of arrivals: chunks
 // of any size and bytes into a small store, so that old lines drop often,
 // bursts marked between them, now and then a clear, a new capacity or a new

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A serial server's byte stream: any bytes, split at any point, go through the
 // telnet side of a network port. Whatever they hold, the data is never more
 // than came in, the answers stay bounded, and data escaped and taken back by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "recordingcomm.h"
 
 void RecordingComm::setOutput(const QString &text)

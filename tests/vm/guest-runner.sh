@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs inside the test machine, chrooted into the host's root: reads one
 # request a line from the console and answers on it. The host drives the
 # whole test through it (tests/vm/testmachine.cpp).

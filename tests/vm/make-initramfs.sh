@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the test machine's initramfs: a static busybox, the kernel modules
 # for the USB serial adapter and the 9p shares, and an init that mounts the
 # host's root read-only, chroots into it and runs the job the host left.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prepares the test machine's boot files in a folder: the kernel of Debian's
 # linux-image-amd64, uncompressed (it boots in half the time under software
 # emulation), and an initramfs with the modules it needs. Nothing is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // miran-cli and the window through a real kernel serial driver: a virtual
 // machine with an emulated FTDI USB serial adapter in front of the simulated
 // modem, udev's names for it, and real unplugs. Each test boots its own

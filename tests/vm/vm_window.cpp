@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window inside the test machine, offscreen, through the USB serial
 // adapter and its kernel driver. tst_vm runs it there with MIRAN_VM_DEVICE
 // naming the adapter's /dev/serial/by-id path and MIRAN_VM_SHARED a folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kept apart from every file that includes <termios.h>: the kernel's <asm/termbits.h> defines its
 // own struct termios and the two cannot share a translation unit.
 #include "linerate.h"

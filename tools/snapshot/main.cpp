@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of each page of the main window, as a user would see it on
 // the screen, to the folder given as the first argument (default: shots).
 // With a device as second argument, comm port 1 maps to it and one more
