@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader finds in the window: a name for every control, read
 // through Qt's accessibility interface, and labels tied to what they name.
 #include "support/formfixture.h"
@@ -96,8 +97,9 @@ void AccessibilityTest::controlNames_data()
                                      "Escape goes back to typing";
     QTest::newRow("typing box") << "Text14"
                                 << "Type to send"
-                                << "Every character typed here goes to the modem. Shift+Page Up "
-                                   "and Down scroll what was received; F6 moves there";
+                                << "Every character typed here goes to the modem; Ctrl+I sends "
+                                   "a tab. Shift+Page Up and Down scroll what was received; F6 "
+                                   "moves there";
     QTest::newRow("enter command mode") << "Command1"
                                         << "+++"
                                         << "Enter AT Mode";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Terminal page: typing, the receive view, Clear, and the destination
 // address list with its file.
 #include "support/controltexts.h"
@@ -43,6 +44,7 @@ private:
 private Q_SLOTS:
     void typedKeysGoOutOneByteEach();
     void typingWithPortClosedSendsNothing();
+    void tabLeavesTheTypingBoxAndCtrlISendsATab();
     void receiveBoxHandsFocusOnAndClears();
     void viewShowsBytesAndCopiesThemUnchanged();
     void viewBreaksLongLinesOnlyOnScreen();
@@ -104,6 +106,35 @@ void TerminalTest::typingWithPortClosedSendsNothing()
     QCOMPARE(form.ui().Text14->toPlainText(), QStringLiteral("x"));
     QVERIFY(fixture.fake().writes.isEmpty());
     QVERIFY(fixture.dialogs.messages.isEmpty());
+}
+
+void TerminalTest::tabLeavesTheTypingBoxAndCtrlISendsATab()
+{
+    FormFixture fixture;
+    Form1 &form = terminalPage(fixture, true);
+    Form1Ui &ui = form.ui();
+    form.activateWindow();
+    ui.Text14->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), ui.Text14);
+
+    // Tab and Shift+Tab move the focus as in any window and send nothing;
+    // the receive box, which hands the focus back, is passed by.
+    QTest::keyClick(ui.Text14, Qt::Key_Tab);
+    QTRY_VERIFY(QApplication::focusWidget() != ui.Text14);
+    QWidget *next = QApplication::focusWidget();
+    QVERIFY(next && next != ui.Text13);
+    QTest::keyClick(next, Qt::Key_Tab, Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), ui.Text14);
+    // The address list's edit part lets Tab through as well.
+    ui.Combo4->setFocus();
+    QTest::keyClick(ui.Combo4->lineEdit(), Qt::Key_Tab);
+    QTRY_VERIFY(QApplication::focusWidget() != ui.Combo4->lineEdit());
+
+    // Ctrl+I is the tab byte, with the text the keyboard gives it.
+    QKeyEvent ctrlI(QEvent::KeyPress, Qt::Key_I, Qt::ControlModifier, QStringLiteral("\t"));
+    QApplication::sendEvent(ui.Text14, &ctrlI);
+    QTRY_COMPARE(fixture.fake().written(), QByteArray("\t"));
+    QVERIFY(ui.Text14->toPlainText().isEmpty());
 }
 
 void TerminalTest::receiveBoxHandsFocusOnAndClears()

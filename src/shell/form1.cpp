@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 
 #include "form1ui.h"
@@ -312,7 +313,7 @@ void Form1::Command5_Click()
 void Form1::Text13_GotFocus(Qt::FocusReason reason)
 {
     // The receive box keeps the focus only when F6 brought it there to read
-    // the history; a click or Tab puts the caret into the typing box.
+    // the history; a click puts the caret into the typing box.
     if (reason != Qt::ShortcutFocusReason)
         m_ui->Text14->setFocus();
 }

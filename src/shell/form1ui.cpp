@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1ui.h"
 
 #include "namedcombobox.h"
@@ -306,6 +307,9 @@ void Form1Ui::setupTerminalPage(const Twips &twips)
     auto *rx = addLabel(TermPic, "Label19", QStringLiteral("RX"), twips.rect(0, 50, 372, 252));
     setColours(rx, QPalette::WindowText, kDarkBlue);
     Text13 = place(new TerminalView(TermPic), "Text13", twips.rect(0, 240, 5412, 3492));
+    // Tab passes the receive box by: it would only hand the focus back to the
+    // typing box. F6 reads it from there.
+    Text13->setFocusPolicy(Qt::ClickFocus);
     setColours(Text13, QPalette::Text, kDarkBlue);
     rx->setBuddy(Text13);
     nameForScreenReaders(Text13, QStringLiteral("Received"),
@@ -316,11 +320,13 @@ void Form1Ui::setupTerminalPage(const Twips &twips)
     setColours(tx, QPalette::WindowText, kDarkGreen);
     Text14 = place(new QPlainTextEdit(TermPic), "Text14", twips.rect(0, 3960, 5412, 732));
     setColours(Text14, QPalette::Text, kDarkGreen);
+    // Tab leaves the box as it leaves any other control; Ctrl+I sends a tab.
+    Text14->setTabChangesFocus(true);
     tx->setBuddy(Text14);
     nameForScreenReaders(Text14, QStringLiteral("Type to send"),
-                         QStringLiteral("Every character typed here goes to the modem. "
-                                        "Shift+Page Up and Down scroll what was received; "
-                                        "F6 moves there"));
+                         QStringLiteral("Every character typed here goes to the modem; "
+                                        "Ctrl+I sends a tab. Shift+Page Up and Down scroll "
+                                        "what was received; F6 moves there"));
 
     Command1 =
         addButton(TermPic, "Command1", QStringLiteral("+++"), twips.rect(120, 4780, 492, 252));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QObject>
@@ -5,7 +6,8 @@
 #include <functional>
 
 // Hands the character of every key press that yields one to a handler, which
-// may set the code to 0 to discard the key before the control sees it.
+// may set the code to 0 to discard the key before the control sees it. Tab and
+// Shift+Tab are never handed over: they move the focus.
 class KeyPressFilter final : public QObject
 {
     Q_OBJECT
