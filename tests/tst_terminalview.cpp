@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive box: layout without invented breaks, scrolling, copy, the hex
 // view and burst time stamps, capture to a file, capacity, accessibility.
 #include "support/appliedchange.h"
@@ -375,6 +376,10 @@ void TerminalViewTest::accessibleTextIsTheTextAsShown()
     QCOMPARE(text->text(0, text->characterCount()), shown);
     text->setSelection(0, 2998, 3003);
     QCOMPARE(view.selectedReceivedText(), QStringLiteral("ij\r\nOK"));
+
+    // Read at once after a burst, before the view's next frame, the text is current.
+    view.appendReceived(QStringLiteral("\r\nREADY"));
+    QVERIFY(text->text(0, text->characterCount()).endsWith(u"OK\u2401\nREADY"));
 }
 
 void TerminalViewTest::accessibleHexTextIsTheRowsAsShown()
@@ -412,6 +417,12 @@ void TerminalViewTest::newTextIsAnnouncedInFewEvents()
     QList<ShownExcerpt::Change> changes;
     connect(announcer, &ExcerptAnnouncer::announced, this,
             [&changes](const ShownExcerpt::Change &change) { changes.append(change); });
+    // A reader asking between announcements gets the text as shown now; the
+    // events that follow still start from what was last announced.
+    view.appendReceived(QStringLiteral("first\r\n"));
+    view.flushPending();
+    announcer->changed();
+    QCOMPARE(announcer->excerpt().text(), view.excerptNow().text());
 
     // A flood of small chunks for half a second, enough to scroll the box.
     QElapsedTimer clock;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "excerptannouncer.h"
 
 #include <utility>
@@ -14,9 +15,10 @@ ExcerptAnnouncer::ExcerptAnnouncer(QObject *target, Build build, Listening liste
 
 void ExcerptAnnouncer::changed()
 {
+    m_current.reset();
     if (!m_listening()) {
         // Whoever listens next starts from a fresh excerpt.
-        m_excerpt.reset();
+        m_announced.reset();
         return;
     }
     if (!m_timer.isActive())
@@ -25,18 +27,22 @@ void ExcerptAnnouncer::changed()
 
 const ShownExcerpt &ExcerptAnnouncer::excerpt()
 {
-    if (!m_excerpt)
-        m_excerpt = m_build();
-    return *m_excerpt;
+    if (!m_current)
+        m_current = m_build();
+    // A first reader starts from what it read; later events go from there.
+    if (!m_announced)
+        m_announced = m_current;
+    return *m_current;
 }
 
 void ExcerptAnnouncer::announceNow()
 {
     m_timer.stop();
-    ShownExcerpt next = m_build();
+    ShownExcerpt next = m_current ? *m_current : m_build();
     const ShownExcerpt::Change change =
-        ShownExcerpt::between(m_excerpt.value_or(ShownExcerpt()), next);
-    m_excerpt = std::move(next);
+        ShownExcerpt::between(m_announced.value_or(ShownExcerpt()), next);
+    m_announced = next;
+    m_current = std::move(next);
     if (!change.head.isEmpty()) {
         QAccessibleTextRemoveEvent event(m_target, 0, change.head);
         QAccessible::updateAccessibility(&event);

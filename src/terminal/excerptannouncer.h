@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "receive/shownexcerpt.h"
@@ -13,8 +14,8 @@
 // Keeps the excerpt of the receive box that assistive technology reads, and
 // tells it how the excerpt changed as text removed and inserted. Changes are
 // gathered for kInterval, so a flood of received bytes makes a few events a
-// second, not one per byte; nothing is built while no assistive technology
-// listens.
+// second, not one per byte; a reader that asks for the text meanwhile gets it
+// as shown now. Nothing is built while no assistive technology listens.
 class ExcerptAnnouncer final : public QObject
 {
     Q_OBJECT
@@ -30,7 +31,7 @@ public:
 
     // What is shown changed: announced within kInterval.
     void changed();
-    // The excerpt as last announced, built now if never asked for.
+    // The excerpt as shown now, built again only after a change.
     const ShownExcerpt &excerpt();
     // Announces a pending change at once.
     void announceNow();
@@ -43,7 +44,9 @@ private:
     QObject *m_target;
     Build m_build;
     Listening m_listening;
-    // The excerpt last handed out or announced; none while nobody listens.
-    std::optional<ShownExcerpt> m_excerpt;
+    // The excerpt the last events described, which the next ones start from,
+    // and the one shown now, until the next change; none while nobody listens.
+    std::optional<ShownExcerpt> m_announced;
+    std::optional<ShownExcerpt> m_current;
     QTimer m_timer;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "terminalview.h"
 
 #include "dialogcapturefilechooser.h"
@@ -685,6 +686,9 @@ bool TerminalView::eventFilter(QObject *watched, QEvent *event)
 
 const ShownExcerpt &TerminalView::shownExcerpt()
 {
+    // Bytes held back for the next frame are shown to a reader at once.
+    if (m_flushTimer.isActive())
+        flushPending();
     return m_announcer->excerpt();
 }
 
