@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mscomm.h"
 
 #include "seriallock.h"
@@ -65,6 +66,7 @@ MSComm::MSComm(const PortMap &portMap, QObject *parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::readArrived);
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::errorOccurred);
+    connect(&m_hangup, &HangupWatcher::hungUp, this, &MSComm::deviceGone);
     connect(&m_network, &NetworkPort::readyRead, this, &MSComm::readArrived);
     connect(&m_network, &NetworkPort::lost, this, &MSComm::networkLost);
 }
@@ -152,6 +154,7 @@ void MSComm::open()
     }
     // Whatever the device buffered before the program took it is not a reply.
     m_port.clear();
+    m_hangup.watch(m_port.handle());
     opened(path);
 }
 
@@ -191,6 +194,7 @@ Failure MSComm::openFailure(QSerialPort::SerialPortError error, const QString &p
 void MSComm::close()
 {
     m_lostDescription.clear();
+    m_hangup.stop();
     if (m_port.isOpen())
         m_port.close();
     m_network.close();
@@ -272,13 +276,20 @@ void MSComm::raiseEvents()
 
 void MSComm::errorOccurred(QSerialPort::SerialPortError error)
 {
-    if (!m_port.isOpen() || !isFatalWhileOpen(error))
+    if (isFatalWhileOpen(error))
+        deviceGone();
+}
+
+void MSComm::deviceGone()
+{
+    if (!m_port.isOpen())
         return;
     const QString path = m_openPath;
     // A tty fails for good while open only when its line hung up or its
     // device went away. The errno Qt reports then is often one an earlier
     // call left behind, and the node may linger while the driver lets go of
     // it, so neither decides the reason: it is the same every time.
+    m_hangup.stop();
     m_port.close();
     lose(QStringLiteral("The connection to %1 was lost (the device was removed).").arg(path),
          FailureNumber::DeviceLost);

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "commcontrol.h"
 #include "failure.h"
+#include "hangupwatcher.h"
 #include "networkport.h"
 #include "portmap.h"
 
@@ -41,12 +43,14 @@ private:
     void readArrived();
     void raiseEvents();
     void errorOccurred(QSerialPort::SerialPortError error);
+    void deviceGone();
     void networkLost(const QString &reason);
     void lose(const QString &description, int number);
     qsizetype waiting() const { return m_received.size() - m_readPos; }
 
     const PortMap &m_portMap;
     QSerialPort m_port;
+    HangupWatcher m_hangup;
     NetworkPort m_network;
     qint32 m_baudRate = 9600;
     int m_commPort = 1;
