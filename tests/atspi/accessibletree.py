@@ -79,6 +79,10 @@ def descendants(node):
 
 
 def role(node):
+    """The role's name as AT-SPI 2.46 gives it. Later versions (2.56) name the
+    same role number "button" instead of "push button"."""
+    if node.get_role() == Atspi.Role.PUSH_BUTTON:
+        return "push button"
     return node.get_role_name()
 
 
