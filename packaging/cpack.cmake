@@ -1,8 +1,9 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack -G DEB` in the build folder makes a Debian package of the install
 # rules; its Depends are computed from the programs by dpkg-shlibdeps.
 set(CPACK_PACKAGE_NAME "miran")
 set(CPACK_PACKAGE_VENDOR "MIRAN")
-set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_VERSION "${MIRAN_PACKAGE_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Set up and exercise a radio modem on a serial port")
 set(CPACK_PACKAGE_DESCRIPTION
     "MIRAN Modem Utility reads a radio modem's configuration over a serial port,
