@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-asan (Debug) and runs the whole test suite, headless, with leak
-# detection. Extra arguments go to ctest (for example -E tst_mscomm).
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the programs and tests (not the benchmarks) with AddressSanitizer
+# and UndefinedBehaviorSanitizer in build-asan (Debug) and runs the whole test
+# suite, headless, with leak detection. Extra arguments go to ctest (for example -E tst_mscomm).
 # Address and leak reports go to build-asan/sanitizer-logs, one file per
 # process, so that those of the processes the tests start (the simulated
 # modem, the probes) are not lost; any report fails the run. Undefined
@@ -12,7 +13,8 @@ build="$root/build-asan"
 logs="$build/sanitizer-logs"
 
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIRAN_SANITIZE=ON
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIRAN_SANITIZE=ON \
+    -DMIRAN_BENCHMARKS=OFF
 cmake --build "$build" --parallel
 
 rm -rf "$logs"
