@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The README's commands and the package, as a newcomer meets them: on fresh
-# minimal Debian 12 roots made with mmdebstrap from the archive this machine's
-# apt uses, each with only what the command itself installs.
+# minimal Debian roots of one release, made with mmdebstrap from the archive
+# this machine's apt uses, each with only what the command itself installs.
 #
 #   1. root "build": a clean clone; as a normal user with sudo,
-#      `bash scripts/run.sh` without a display; as root, `bash scripts/package.sh`;
-#      lintian on the package (where installed): no errors
+#      `bash scripts/run.sh` without a display; with --tests, the README's
+#      test command `bash scripts/test.sh` too, as that user, in the same
+#      build folder; as root, `bash scripts/package.sh`; lintian of the
+#      release on the package (where installed): no errors
 #   2. root "install": `apt-get install ./miran_*.deb`; as a new user,
 #      `miran-cli --version`, `miran-cli read` against the simulated modem
 #      built in root 1, the window offscreen for a few seconds (its settings
@@ -13,11 +16,27 @@
 #      nothing of it under /usr
 #
 # Each step's time is printed. Run as root, with mmdebstrap installed.
-# Usage: tests/debian/fresh-root.sh [work folder]   (default: a new one in /tmp)
+# Usage: tests/debian/fresh-root.sh [--release CODENAME] [--tests] [work folder]
+#   --release  the Debian release of the roots (bookworm, trixie, ...); by
+#              default this machine's own. Another release comes from the same
+#              archive as this machine's Debian sources, under its own name.
+#   --tests    also runs the README's test command in the build root
 set -euo pipefail
 source="$(cd "$(dirname "$0")/../.." && pwd)"
+suite=""
+run_tests=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --release) suite="$2"; shift 2 ;;
+    --tests) run_tests=1; shift ;;
+    -*) echo "usage: $0 [--release CODENAME] [--tests] [work folder]" >&2; exit 2 ;;
+    *) break ;;
+    esac
+done
 work="${1:-$(mktemp -d /tmp/miran-fresh.XXXXXX)}"
-suite=bookworm
+# shellcheck source=/dev/null
+own_suite="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+suite="${suite:-$own_suite}"
 started=$SECONDS
 mounted=()
 
@@ -51,6 +70,22 @@ for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/source
     [ -s "$file" ] && sources+=("$file")
 done
 [ ${#sources[@]} -gt 0 ] || fail "no apt sources on this machine"
+# Another release: this machine's Debian entries (the main archive and its
+# security archive), with the release's name in place of this one's.
+if [ "$suite" != "$own_suite" ]; then
+    [ -n "$own_suite" ] || fail "this machine does not say its release; --release needs it"
+    mkdir -p "$work"
+    {
+        for file in "${sources[@]}"; do
+            case "$file" in
+            *.sources) awk -v RS= -v ORS='\n\n' '/URIs: [^\n]*\/debian(-security)?\/?(\n| )/' "$file" ;;
+            *) grep -E '^deb +(\[[^]]*\] +)?[^ ]*/debian(-security)?/? ' "$file" || true ;;
+            esac
+        done
+    } | sed -E "s/\b$own_suite\b/$suite/g" >"$work/$suite.sources"
+    grep -q "$suite" "$work/$suite.sources" || fail "no Debian archive in this machine's apt sources"
+    sources=("$work/$suite.sources")
+fi
 aptopts=()
 while IFS= read -r line; do
     aptopts+=(--aptopt="$line")
@@ -66,7 +101,8 @@ remove_root() {
 }
 
 # make_root NAME [mmdebstrap options]: a minimal root (apt, nothing else),
-# with /proc and /dev for building and for pseudo-terminals.
+# with /proc, /sys and /dev for building, for pseudo-terminals and for the
+# serial device list.
 make_root() {
     local name="$1"
     shift
@@ -75,6 +111,8 @@ make_root() {
     cp /etc/resolv.conf "$work/$name/etc/resolv.conf"
     mount -t proc proc "$work/$name/proc"
     mounted+=("$work/$name/proc")
+    mount -t sysfs -o ro sysfs "$work/$name/sys"
+    mounted+=("$work/$name/sys")
     mount --rbind /dev "$work/$name/dev"
     mount --make-rslave "$work/$name/dev"
     mounted+=("$work/$name/dev")
@@ -87,11 +125,11 @@ in_root() {
 }
 
 mkdir -p "$work"
-echo "Fresh Debian roots in $work, from: ${sources[*]}"
+echo "Fresh Debian roots ($suite) in $work, from: ${sources[*]}"
 
 # --- 1. Building --------------------------------------------------------------
 
-step "1a. a minimal Debian 12 root, with sudo for the newcomer"
+step "1a. a minimal $suite root, with sudo for the newcomer"
 make_root build --include=sudo
 chroot "$work/build" useradd --create-home --shell /bin/bash newcomer
 echo 'newcomer ALL=(ALL) NOPASSWD: ALL' >"$work/build/etc/sudoers.d/newcomer"
@@ -110,27 +148,38 @@ done
 [ ! -e "$work/build/home/newcomer/miran/build/tests" ] || fail "run.sh built the tests"
 done_step
 
+if [ "$run_tests" -eq 1 ]; then
+    step "1b'. scripts/test.sh as the newcomer (sudo for the packages), in the same build"
+    in_root build newcomer 'cd ~/miran && bash scripts/test.sh' >"$work/test.log" 2>&1 ||
+        { grep -E '(Failed|Not Run|\*\*\*|FAIL!|tests passed|tests failed)' "$work/test.log" | tail -40
+          tail -100 "$work/test.log"; fail "scripts/test.sh"; }
+    grep -E 'tests passed|tests failed' "$work/test.log"
+    bash "$source/scripts/skip-summary.sh" "$work/build/home/newcomer/miran/build" \
+        "tests on $suite" "$source/tests/allowed-skips.txt" || fail "a test skipped for a reason not allowed"
+    done_step
+fi
+
 step "1c. scripts/package.sh as root"
 in_root build root 'cd /home/newcomer/miran && bash scripts/package.sh' || fail "scripts/package.sh"
 deb=$(ls "$work"/build/home/newcomer/miran/build/miran_*.deb)
 cp "$deb" "$work/"
 cp "$work/build/home/newcomer/miran/build/tools/modem-sim/modem-sim" "$work/"
+done_step
+
+step "1d. lintian of $suite on the package: no errors"
+# The release's own lintian, installed in the build root once it has built.
+in_root build root 'DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends lintian >/dev/null' ||
+    fail "installing lintian"
+# Every tag, the informational ones too; only an error fails.
+in_root build root "lintian --info --pedantic --fail-on error ~newcomer/miran/build/$(basename "$deb")" ||
+    fail "lintian"
 cleanup
 mounted=()
 done_step
 
-step "1d. lintian on the package: no errors"
-if command -v lintian >/dev/null; then
-    # Every tag, the informational ones too; only an error fails.
-    lintian --info --pedantic --fail-on error "$work/$(basename "$deb")" || fail "lintian"
-else
-    echo "lintian is not installed here: the package was not checked"
-fi
-done_step
-
 # --- 2. Installing ------------------------------------------------------------
 
-step "2a. a second minimal Debian 12 root; the package installed with apt"
+step "2a. a second minimal $suite root; the package installed with apt"
 make_root install
 find "$work/install/usr" | sed "s|^$work/install||" | sort >"$work/usr-before"
 cp "$work"/miran_*.deb "$work/install/tmp/"
@@ -145,7 +194,9 @@ chroot "$work/install" useradd --create-home --shell /bin/bash alice
 done_step
 
 step "2b. miran-cli as a new user: --version, and read against the simulated modem"
+# The package's version names the release (1.0.35~deb13); the program's does not.
 version=$(dpkg-deb --field "$deb" Version)
+version="${version%%~*}"
 in_root install alice 'miran-cli --version' | grep -qx "$version" || fail "miran-cli --version"
 in_root install alice '
     modem-sim --config 7F7F7F7E0A01FF050A031E1E --link ~/modem </dev/null >/dev/null 2>&1 &
