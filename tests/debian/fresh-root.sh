@@ -100,7 +100,8 @@ remove_root() {
     rm -rf "$1"
 }
 
-# make_root NAME [mmdebstrap options]: a minimal root (apt, nothing else),
+# make_root NAME [mmdebstrap options]: a minimal root (apt, nothing else;
+# passwd, for the users the steps add, is not essential in every release),
 # with /proc, /sys and /dev for building, for pseudo-terminals and for the
 # serial device list.
 make_root() {
@@ -130,7 +131,7 @@ echo "Fresh Debian roots ($suite) in $work, from: ${sources[*]}"
 # --- 1. Building --------------------------------------------------------------
 
 step "1a. a minimal $suite root, with sudo for the newcomer"
-make_root build --include=sudo
+make_root build --include=sudo,passwd
 chroot "$work/build" useradd --create-home --shell /bin/bash newcomer
 echo 'newcomer ALL=(ALL) NOPASSWD: ALL' >"$work/build/etc/sudoers.d/newcomer"
 chmod 0440 "$work/build/etc/sudoers.d/newcomer"
@@ -180,7 +181,7 @@ done_step
 # --- 2. Installing ------------------------------------------------------------
 
 step "2a. a second minimal $suite root; the package installed with apt"
-make_root install
+make_root install --include=passwd
 find "$work/install/usr" | sed "s|^$work/install||" | sort >"$work/usr-before"
 cp "$work"/miran_*.deb "$work/install/tmp/"
 cp "$work/modem-sim" "$work/install/usr/local/bin/"
