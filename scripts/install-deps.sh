@@ -31,7 +31,7 @@ run) packages=("${run[@]}") ;;
 test) packages=("${test[@]}") ;;
 package) packages=("${run[@]}" dpkg-dev file) ;;
 network) packages=("${test[@]}" ser2net) ;;
-vm) packages=("${test[@]}" qemu-system-x86 udev busybox-static cpio xz-utils) ;;
+vm) packages=("${test[@]}" qemu-system-x86 udev busybox-static cpio xz-utils zstd) ;;
 *)
     echo "usage: $0 [run|test|package|network|vm]" >&2
     exit 2

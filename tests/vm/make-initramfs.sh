@@ -19,7 +19,9 @@ if [ ! -x "$busybox" ] || ldd "$busybox" >/dev/null 2>&1; then
     echo "no static busybox at $busybox (install busybox-static)" >&2
     exit 1
 fi
-modules_dir="$(find "$kernel_root/lib/modules" -mindepth 1 -maxdepth 1 -type d | head -n 1)"
+# /lib/modules, or /usr/lib/modules in a package made for a merged /usr (Debian 13).
+modules_dir="$(find "$kernel_root/lib/modules" "$kernel_root/usr/lib/modules" -mindepth 1 \
+    -maxdepth 1 -type d 2>/dev/null | head -n 1 || true)"
 [ -d "$modules_dir/kernel" ] || { echo "no kernel modules under $kernel_root/lib/modules" >&2; exit 1; }
 
 work="$(mktemp -d)"
@@ -48,9 +50,22 @@ depends_of() {
 # Load order: every module after the ones it depends on.
 order=()
 declare -A placed
+declare -A builtin
+if [ -f "$modules_dir/modules.builtin" ]; then
+    while read -r path; do
+        path="${path##*/}"
+        path="${path%%.ko*}"
+        builtin["${path//-/_}"]=1
+    done <"$modules_dir/modules.builtin"
+fi
 place() {
     local name="${1//-/_}" dep
     [ -n "${placed[$name]:-}" ] && return
+    # Built into the kernel (Debian 13 builds virtio_pci in): nothing to load.
+    if [ -z "${file_of[$name]:-}" ] && [ -n "${builtin[$name]:-}" ]; then
+        placed[$name]=1
+        return
+    fi
     [ -n "${file_of[$name]:-}" ] || { echo "kernel module $name not found" >&2; exit 1; }
     placed[$name]=1
     for dep in $(depends_of "${file_of[$name]}"); do place "$dep"; done

@@ -4,7 +4,7 @@
 # linux-image-amd64, uncompressed (it boots in half the time under software
 # emulation), and an initramfs with the modules it needs. Nothing is
 # installed: the kernel package is downloaded and unpacked in a scratch
-# folder. Needs apt-get, dpkg-deb, xz, cpio and busybox-static; as a normal
+# folder. Needs apt-get, dpkg-deb, xz, zstd, cpio and busybox-static; as a normal
 # user too. Usage: tests/vm/prepare.sh FOLDER   (the tests look in <build>/vm)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -27,10 +27,21 @@ package="$(apt-cache depends linux-image-amd64 2>/dev/null |
 dpkg-deb -x "$scratch"/linux-image-*.deb "$scratch/root"
 
 compressed="$(ls "$scratch"/root/boot/vmlinuz-*)"
-# The kernel proper is the xz stream inside the boot image.
-offset="$(LC_ALL=C grep -obUaP '\xfd7zXZ\x00' "$compressed" | head -n 1 | cut -d: -f1)"
-# xz complains about the bytes after the stream; the ELF header tells.
-[ -n "$offset" ] && { tail -c +$((offset + 1)) "$compressed" | xz -dc >"$scratch/vmlinux" 2>/dev/null || true; }
+# The kernel proper is the xz (Debian 12) or zstd (Debian 13) stream inside
+# the boot image. The tools complain about the bytes after the stream; the
+# ELF header tells.
+unpack() {
+    local magic="$1" offset
+    shift
+    offset="$(LC_ALL=C grep -obUaP "$magic" "$compressed" | head -n 1 | cut -d: -f1 || true)"
+    [ -n "$offset" ] || return 0
+    tail -c +$((offset + 1)) "$compressed" | "$@" >"$scratch/vmlinux" 2>/dev/null || true
+}
+unpack '\xfd7zXZ\x00' xz -dc
+if [ "$(head -c 4 "$scratch/vmlinux" 2>/dev/null | od -An -c | tr -d ' ')" != '177ELF' ] &&
+    command -v zstd >/dev/null; then
+    unpack '\x28\xb5\x2f\xfd' zstd -dc
+fi
 if [ "$(head -c 4 "$scratch/vmlinux" 2>/dev/null | od -An -c | tr -d ' ')" = '177ELF' ]; then
     mv "$scratch/vmlinux" "$out/kernel"
 else
