@@ -7,8 +7,9 @@
 #   1. root "build": a clean clone; as a normal user with sudo,
 #      `bash scripts/run.sh` without a display; with --tests, the README's
 #      test command `bash scripts/test.sh` too, as that user, in the same
-#      build folder; as root, `bash scripts/package.sh`; lintian of the
-#      release on the package (where installed): no errors
+#      build folder, each with no compiler warning; as root,
+#      `bash scripts/package.sh`; the release's lintian on the package: no
+#      errors
 #   2. root "install": `apt-get install ./miran_*.deb`; as a new user,
 #      `miran-cli --version`, `miran-cli read` against the simulated modem
 #      built in root 1, the window offscreen for a few seconds (its settings
@@ -119,6 +120,13 @@ make_root() {
     mounted+=("$work/$name/dev")
 }
 
+# no_warnings LOG: a build log with no compiler warning in it.
+no_warnings() {
+    local warnings
+    warnings="$(grep -E '^[^ ]+:[0-9]+:([0-9]+:)? warning:' "$1" | sort -u || true)"
+    [ -z "$warnings" ] || { echo "$warnings" | head -20; fail "$(wc -l <<<"$warnings") compiler warnings in $1"; }
+}
+
 # in_root NAME USER COMMAND: runs a shell command in the root as the user,
 # with a login's environment and no display.
 in_root() {
@@ -147,6 +155,7 @@ for program in src/miran src/cli/miran-cli tools/modem-sim/modem-sim; do
     [ -x "$work/build/home/newcomer/miran/build/$program" ] || fail "run.sh did not build $program"
 done
 [ ! -e "$work/build/home/newcomer/miran/build/tests" ] || fail "run.sh built the tests"
+no_warnings "$work/run.log"
 done_step
 
 if [ "$run_tests" -eq 1 ]; then
@@ -155,6 +164,7 @@ if [ "$run_tests" -eq 1 ]; then
         { grep -E '(Failed|Not Run|\*\*\*|FAIL!|tests passed|tests failed)' "$work/test.log" | tail -40
           tail -100 "$work/test.log"; fail "scripts/test.sh"; }
     grep -E 'tests passed|tests failed' "$work/test.log"
+    no_warnings "$work/test.log"
     bash "$source/scripts/skip-summary.sh" "$work/build/home/newcomer/miran/build" \
         "tests on $suite" "$source/tests/allowed-skips.txt" || fail "a test skipped for a reason not allowed"
     done_step
