@@ -5,6 +5,7 @@
 
 #include "platform/application.h"
 #include "platform/interruptwatcher.h"
+#include "platform/localenotice.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -13,6 +14,7 @@
 
 int main(int argc, char *argv[])
 {
+    LocaleNotice::silence();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("MIRAN"));
     QCoreApplication::setApplicationName(QStringLiteral("miran-cli"));

@@ -2,6 +2,7 @@
 #include "form1.h"
 #include "platform/addressfolder.h"
 #include "platform/interruptwatcher.h"
+#include "platform/localenotice.h"
 #include "platformobjects.h"
 #include "toolkit.h"
 #include "widgets/commoncontrols.h"
@@ -29,6 +30,7 @@ int main(int argc, char *argv[])
     // be ignored all the same.
     InitCommonControlsEx({sizeof(InitCommonControlsExRecord), ICC_USEREX_CLASSES});
 
+    LocaleNotice::silence();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MIRAN"));
     QApplication::setOrganizationName(QStringLiteral("MIRAN"));

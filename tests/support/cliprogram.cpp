@@ -11,6 +11,9 @@ QProcessEnvironment CliProgram::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    // The plain C locale of cron, ssh without a locale and a fresh system:
+    // standard error must hold only the program's own words there too.
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
