@@ -41,7 +41,7 @@ constexpr int kWriteWouldShowMs = 700;
 void focusAddressList(Form1 &form, Form1Ui &ui)
 {
     ui.showPage(Form1Ui::Page::Terminal);
-    QApplication::setActiveWindow(&form);
+    form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTest::mouseClick(ui.Combo4->lineEdit(), Qt::LeftButton);
     QTRY_VERIFY(ui.Combo4->hasFocus());
@@ -270,6 +270,13 @@ private:
     void typeKey();
     void switchPage();
     void restart();
+    // The window takes the keyboard, as when the user clicks its title bar.
+    void activate()
+    {
+        form().activateWindow();
+        if (!QTest::qWaitForWindowActive(&form()))
+            fail(QStringLiteral("the window did not become active"));
+    }
     void pause() { QTest::qWait(below(150)); }
     void later();
 
@@ -389,7 +396,7 @@ void RandomUser::restart()
     m_window.fixture.stop();
     m_window.fixture.start();
     watchWrites();
-    QApplication::setActiveWindow(&form());
+    activate();
 }
 
 void RandomUser::later()
@@ -484,7 +491,7 @@ void RandomUser::check()
 bool RandomUser::run(int steps)
 {
     watchWrites();
-    QApplication::setActiveWindow(&form());
+    activate();
     for (m_step = 0; m_step < steps && m_failure.isEmpty(); ++m_step) {
         act(0);
         if (m_step % 100 == 0) {
