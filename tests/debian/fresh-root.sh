@@ -122,9 +122,7 @@ make_root() {
 
 # no_warnings LOG: a build log with no compiler warning in it.
 no_warnings() {
-    local warnings
-    warnings="$(grep -E '^[^ ]+:[0-9]+:([0-9]+:)? warning:' "$1" | sort -u || true)"
-    [ -z "$warnings" ] || { echo "$warnings" | head -20; fail "$(wc -l <<<"$warnings") compiler warnings in $1"; }
+    bash "$source/scripts/build-warnings.sh" "$1" || fail "compiler warnings in $1"
 }
 
 # in_root NAME USER COMMAND: runs a shell command in the root as the user,

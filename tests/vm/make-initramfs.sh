@@ -22,7 +22,7 @@ fi
 # /lib/modules, or /usr/lib/modules in a package made for a merged /usr (Debian 13).
 modules_dir="$(find "$kernel_root/lib/modules" "$kernel_root/usr/lib/modules" -mindepth 1 \
     -maxdepth 1 -type d 2>/dev/null | head -n 1 || true)"
-[ -d "$modules_dir/kernel" ] || { echo "no kernel modules under $kernel_root/lib/modules" >&2; exit 1; }
+[ -d "$modules_dir/kernel" ] || { echo "no kernel modules under $kernel_root/lib/modules or usr/lib/modules" >&2; exit 1; }
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

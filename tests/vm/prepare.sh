@@ -30,6 +30,9 @@ compressed="$(ls "$scratch"/root/boot/vmlinuz-*)"
 # The kernel proper is the xz (Debian 12) or zstd (Debian 13) stream inside
 # the boot image. The tools complain about the bytes after the stream; the
 # ELF header tells.
+is_elf() {
+    [ "$(head -c 4 "$1" 2>/dev/null | od -An -c | tr -d ' ')" = '177ELF' ]
+}
 unpack() {
     local magic="$1" offset
     shift
@@ -38,11 +41,10 @@ unpack() {
     tail -c +$((offset + 1)) "$compressed" | "$@" >"$scratch/vmlinux" 2>/dev/null || true
 }
 unpack '\xfd7zXZ\x00' xz -dc
-if [ "$(head -c 4 "$scratch/vmlinux" 2>/dev/null | od -An -c | tr -d ' ')" != '177ELF' ] &&
-    command -v zstd >/dev/null; then
+if ! is_elf "$scratch/vmlinux" && command -v zstd >/dev/null; then
     unpack '\x28\xb5\x2f\xfd' zstd -dc
 fi
-if [ "$(head -c 4 "$scratch/vmlinux" 2>/dev/null | od -An -c | tr -d ' ')" = '177ELF' ]; then
+if is_elf "$scratch/vmlinux"; then
     mv "$scratch/vmlinux" "$out/kernel"
 else
     cp "$compressed" "$out/kernel"
