@@ -2,10 +2,10 @@
 // Opens one device with the serial component, as comm port 1, and prints
 // "open" or the failure's number and description. The port tests run it as
 // another user. Usage: comm_probe <device>
-#include "platform/failure.h"
-#include "platform/mscomm.h"
-#include "platform/portmap.h"
-#include "platform/settingsstore.h"
+#include "serial/mscomm.h"
+#include "serial/portmap.h"
+#include "settings/settingsstore.h"
+#include "system/failure.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 // temporary folder), optionally changes the port and baud texts, closes the
 // window and prints what the window showed.
 //   settings_probe <program folder> [<port> <baud>]
-#include "support/recordingdialogs.h"
+#include "support/core/recordingdialogs.h"
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader finds in the window: a name for every control, read
 // through Qt's accessibility interface, and labels tied to what they name.
-#include "support/formfixture.h"
+#include "support/app/formfixture.h"
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"

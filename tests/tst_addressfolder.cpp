@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where Address.txt lives: beside the program, or in the user's data folder
 // seeded from the program's.
-#include "platform/addressfile.h"
-#include "platform/addressfolder.h"
+#include "address/addressfile.h"
+#include "address/addressfolder.h"
 
 #include <QDir>
 #include <QFile>

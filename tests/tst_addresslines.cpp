@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The address file's line rules, its appending, and the address entry rules.
-#include "platform/addressentry.h"
-#include "platform/addressfile.h"
-#include "platform/addresslines.h"
+#include "address/addressentry.h"
+#include "address/addressfile.h"
+#include "address/addresslines.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // miran-cli, the real executable, against the simulated modem: what it
 // prints, what it puts on the wire, and how it exits.
-#include "support/cliprogram.h"
-#include "support/modemsim.h"
-#include "support/seeds.h"
+#include "support/core/seeds.h"
+#include "support/sim/cliprogram.h"
+#include "support/sim/modemsim.h"
 
 #include <QDir>
 #include <QFile>

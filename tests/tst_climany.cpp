@@ -3,8 +3,8 @@
 // all at once, results in the order given, and the worst exit code.
 #include "cli/cliarguments.h"
 #include "cli/cliresults.h"
-#include "support/cliprogram.h"
-#include "support/modemsim.h"
+#include "support/sim/cliprogram.h"
+#include "support/sim/modemsim.h"
 
 #include <QFile>
 #include <QJsonArray>

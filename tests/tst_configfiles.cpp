@@ -4,9 +4,9 @@
 // the modem and Set writes it, a saved file is one miran-cli writes and prints
 // back unchanged, bad files and fields are reported with the fields left as
 // they were, and a comparison marks exactly the fields that differ.
-#include "support/cliprogram.h"
-#include "support/controltexts.h"
-#include "support/simwindow.h"
+#include "support/app/controltexts.h"
+#include "support/app/simwindow.h"
+#include "support/sim/cliprogram.h"
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"

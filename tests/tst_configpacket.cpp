@@ -4,7 +4,7 @@
 #include "modem/modemconfig.h"
 #include "modem/replydecoder.h"
 #include "modem/rxring.h"
-#include "platform/failure.h"
+#include "system/failure.h"
 
 #include <QTest>
 

@@ -3,8 +3,8 @@
 // fields show what it reads, clicks during an exchange leave the lists as they
 // were, and the address fields' focus behaviour. The exchanges themselves are
 // tested against the session alone.
-#include "support/controltexts.h"
-#include "support/formfixture.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Opening and closing the port from the window, with the serial component
 // faked in the process.
-#include "support/controltexts.h"
-#include "support/formfixture.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"

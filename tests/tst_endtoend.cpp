@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window over the real serial component against the simulated modem:
 // reading the configuration, writing it, and what odd answers do.
-#include "support/controltexts.h"
-#include "support/formfixture.h"
-#include "support/simwindow.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
+#include "support/app/simwindow.h"
 
-#include "platform/application.h"
-#include "platform/failure.h"
-#include "platform/mscomm.h"
+#include "serial/mscomm.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
+#include "system/application.h"
+#include "system/failure.h"
 
 #include <QComboBox>
 #include <QLineEdit>

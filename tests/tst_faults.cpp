@@ -2,12 +2,12 @@
 // Faults injected while the window works: the modem vanishing or flooding the
 // line, bad fields, and damaged or read-only files. Each case checks that
 // nothing was lost and that the window is still usable afterwards.
-#include "support/controltexts.h"
-#include "support/formfixture.h"
-#include "support/otheruser.h"
-#include "support/simwindow.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
+#include "support/app/simwindow.h"
+#include "support/core/otheruser.h"
 
-#include "platform/mscomm.h"
+#include "serial/mscomm.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 #include "terminal/terminalview.h"

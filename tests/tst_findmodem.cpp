@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Find Modem", the device mapping and the confirmed Set, through the window
 // over the real serial component against the simulated modem.
-#include "support/controltexts.h"
-#include "support/formfixture.h"
-#include "support/modemsim.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
+#include "support/sim/modemsim.h"
 
 #include "modem/modemscan.h"
-#include "platform/application.h"
 #include "shell/commspage.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
+#include "system/application.h"
 
 #include <QAccessible>
 #include <QCheckBox>

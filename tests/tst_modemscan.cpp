@@ -4,9 +4,9 @@
 // comparison after a Set.
 #include "modem/modemconfig.h"
 #include "modem/modemscan.h"
-#include "platform/portmap.h"
-#include "platform/serialdevices.h"
-#include "platform/settingsstore.h"
+#include "serial/portmap.h"
+#include "serial/serialdevices.h"
+#include "settings/settingsstore.h"
 
 #include <QFile>
 #include <QTemporaryDir>

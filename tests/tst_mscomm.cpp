@@ -1,21 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The serial component on real devices: how opening fails, line settings,
 // losing the device while open, and connecting again.
-#include "support/controltexts.h"
-#include "support/cputime.h"
-#include "support/formfixture.h"
-#include "support/otheruser.h"
-#include "support/simwindow.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
+#include "support/app/simwindow.h"
+#include "support/core/cputime.h"
+#include "support/core/otheruser.h"
 
 #include "modem/failurestatus.h"
-#include "platform/application.h"
-#include "platform/failure.h"
-#include "platform/mscomm.h"
-#include "platform/portmap.h"
-#include "platform/seriallock.h"
-#include "platform/settingsstore.h"
+#include "serial/mscomm.h"
+#include "serial/portmap.h"
+#include "serial/seriallock.h"
+#include "settings/settingsstore.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
+#include "system/application.h"
+#include "system/failure.h"
 
 #include <QComboBox>
 #include <QLabel>

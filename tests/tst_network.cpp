@@ -2,19 +2,19 @@
 // Network ports against a real serial server: ser2net on 127.0.0.1 in front
 // of the simulated modem, reached as rfc2217://HOST:PORT and tcp://HOST:PORT
 // by miran-cli and by the window; and the faults a network brings.
-#include "support/cliprogram.h"
-#include "support/controltexts.h"
-#include "support/cputime.h"
-#include "support/modemsim.h"
-#include "support/ser2net.h"
-#include "support/simwindow.h"
+#include "support/app/controltexts.h"
+#include "support/app/simwindow.h"
+#include "support/core/cputime.h"
+#include "support/sim/cliprogram.h"
+#include "support/sim/modemsim.h"
+#include "support/sim/ser2net.h"
 
 #include "modem/failurestatus.h"
-#include "platform/failure.h"
-#include "platform/mscomm.h"
-#include "platform/networkport.h"
+#include "network/networkport.h"
+#include "serial/mscomm.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
+#include "system/failure.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // Number reading of the configuration fields: strict conversion, lenient
 // leading value, and rounding to a 16-bit integer.
 #include "modem/numberreader.h"
-#include "platform/failure.h"
+#include "system/failure.h"
 
 #include <QScopeGuard>
 #include <QTest>

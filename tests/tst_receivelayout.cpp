@@ -2,7 +2,7 @@
 // The receive box's rows without a window: wrapping, line breaks, hex rows,
 // the dropped marker and scrolling positions, against rows worked out from a
 // scan of the bytes.
-#include "support/naivereceive.h"
+#include "support/core/naivereceive.h"
 
 #include "receive/hexrow.h"
 #include "receive/receivelayout.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The receive box's byte store: its line index against a scan of the bytes,
 // however the bytes arrive, and what it keeps once past its capacity.
-#include "support/naivereceive.h"
+#include "support/core/naivereceive.h"
 
 #include "receive/receivestore.h"
 

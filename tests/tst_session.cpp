@@ -2,16 +2,16 @@
 // The modem session without a window: the receive buffer and its quiet time,
 // the connection, command mode, the read-back, the write and the exchange
 // gate, over a fake serial component on a scripted time line. No real waits.
-#include "support/fakecomm.h"
-#include "support/recordingdialogs.h"
-#include "support/recordingview.h"
-#include "support/scriptedloop.h"
+#include "support/core/fakecomm.h"
+#include "support/core/recordingdialogs.h"
+#include "support/core/recordingview.h"
+#include "support/core/scriptedloop.h"
 
 #include "modem/failurestatus.h"
 #include "modem/modemscan.h"
 #include "modem/modemsession.h"
-#include "platform/portmap.h"
-#include "platform/settingsstore.h"
+#include "serial/portmap.h"
+#include "settings/settingsstore.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // The excerpt of the receive box that assistive technology reads: the text as
 // shown, bounded around the rows on screen, with offsets mapped both ways, and
 // each change told as removals and an insertion that rebuild the new text.
-#include "support/appliedchange.h"
+#include "support/core/appliedchange.h"
 
 #include "receive/hexrow.h"
 #include "receive/receivelayout.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window after start-up, its pages, and what it keeps between runs.
-#include "support/controltexts.h"
-#include "support/formfixture.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"

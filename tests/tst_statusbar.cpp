@@ -2,7 +2,7 @@
 // The status bar of the window: every text the program writes there is
 // shown whole, and the tool tip always holds the whole last text, also when
 // the bar shows a short form of it.
-#include "support/formfixture.h"
+#include "support/app/formfixture.h"
 
 #include "modem/failurestatus.h"
 #include "shell/form1.h"

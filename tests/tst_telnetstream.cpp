@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The telnet side of a network port: IAC doubling, option negotiation with a
 // serial server, and the server's reports, fed as a network splits them.
-#include "platform/telnetstream.h"
+#include "network/telnetstream.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Terminal page: typing, the receive view, Clear, and the destination
 // address list with its file.
-#include "support/controltexts.h"
-#include "support/formfixture.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"

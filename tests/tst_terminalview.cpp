@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The receive box: layout without invented breaks, scrolling, copy, the hex
 // view and burst time stamps, capture to a file, capacity, accessibility.
-#include "support/appliedchange.h"
-#include "support/recordingdialogs.h"
+#include "support/core/appliedchange.h"
+#include "support/core/recordingdialogs.h"
 
-#include "platform/clock.h"
 #include "receive/hexrow.h"
+#include "system/clock.h"
 #include "terminal/capturefilechooser.h"
 #include "terminal/terminalview.h"
 

@@ -2,10 +2,10 @@
 // Nothing reaches the modem that the user did not ask for: the window on the
 // real serial component against the simulated modem, with focus moves, the
 // window closing, a refused field, and long runs of random user actions.
-#include "support/controltexts.h"
-#include "support/formfixture.h"
-#include "support/seeds.h"
-#include "support/simwindow.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
+#include "support/app/simwindow.h"
+#include "support/core/seeds.h"
 
 #include "shell/form1.h"
 #include "shell/form1ui.h"

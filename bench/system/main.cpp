@@ -6,14 +6,14 @@
 //   throughput received bytes per second end to end through a pty, echo on,
 //              against a plain serial port that only reads
 // Prints a table. Usage: bench-system [idle|delay|throughput]...
-#include "support/cputime.h"
-#include "support/formfixture.h"
-#include "support/modemsim.h"
+#include "support/app/formfixture.h"
+#include "support/core/cputime.h"
+#include "support/sim/modemsim.h"
 
-#include "platform/qteventpump.h"
-#include "platform/steadyclock.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
+#include "system/qteventpump.h"
+#include "system/steadyclock.h"
 #include "terminal/terminalview.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 // memory is its own.
 //   bench-terminal            all cases, as a table
 //   bench-terminal --case N   one case, one line
-#include "support/formfixture.h"
+#include "support/app/formfixture.h"
 
 #include "receive/shownexcerpt.h"
 #include "shell/form1.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/commrelay.h"
-#include "platform/failure.h"
+#include "serial/commrelay.h"
+#include "system/failure.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "clifanout.h"
 
-#include "platform/interruptwatcher.h"
+#include "system/interruptwatcher.h"
 
 #include <QEventLoop>
 

@@ -3,7 +3,7 @@
 
 #include "clioption.h"
 
-#include "platform/application.h"
+#include "system/application.h"
 
 #include <algorithm>
 

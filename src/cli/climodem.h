@@ -8,10 +8,10 @@
 #include "modem/modemconfig.h"
 #include "modem/modemscan.h"
 #include "modem/modemsession.h"
-#include "platform/mscomm.h"
-#include "platform/qteventpump.h"
-#include "platform/quiettimer.h"
-#include "platform/steadyclock.h"
+#include "serial/mscomm.h"
+#include "system/qteventpump.h"
+#include "system/quiettimer.h"
+#include "system/steadyclock.h"
 
 #include <QObject>
 #include <QStringList>

@@ -11,11 +11,11 @@
 #include "exitcode.h"
 #include "inputfile.h"
 
-#include "platform/interruptwatcher.h"
-#include "platform/networkport.h"
-#include "platform/portmap.h"
-#include "platform/serialdevices.h"
-#include "platform/settingsstore.h"
+#include "network/networkport.h"
+#include "serial/portmap.h"
+#include "serial/serialdevices.h"
+#include "settings/settingsstore.h"
+#include "system/interruptwatcher.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>

@@ -3,7 +3,7 @@
 
 #include "inputfile.h"
 
-#include "platform/serialdevices.h"
+#include "serial/serialdevices.h"
 
 #include <QHash>
 

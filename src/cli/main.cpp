@@ -3,9 +3,9 @@
 // only, so it runs with no display.
 #include "clirunner.h"
 
-#include "platform/application.h"
-#include "platform/interruptwatcher.h"
-#include "platform/localenotice.h"
+#include "system/application.h"
+#include "system/interruptwatcher.h"
+#include "system/localenotice.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -4,8 +4,8 @@
 // and pieces.
 #include "fuzzcheck.h"
 
-#include "platform/addressentry.h"
-#include "platform/addresslines.h"
+#include "address/addressentry.h"
+#include "address/addresslines.h"
 
 #include <array>
 #include <cstdint>

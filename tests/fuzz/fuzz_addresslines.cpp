@@ -3,7 +3,7 @@
 // entry to append, the rest is the file's content.
 #include "fuzzcheck.h"
 
-#include "platform/addresslines.h"
+#include "address/addresslines.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // a fresh stream comes out as it went in.
 #include "fuzzcheck.h"
 
-#include "platform/telnetstream.h"
+#include "network/telnetstream.h"
 
 #include <cstdint>
 

@@ -6,7 +6,7 @@
 // booted once more and then reported as the machine's fault.
 #include "testmachine.h"
 
-#include "support/modemsim.h"
+#include "support/sim/modemsim.h"
 
 #include <QFile>
 #include <QFileInfo>

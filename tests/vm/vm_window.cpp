@@ -4,10 +4,10 @@
 // naming the adapter's /dev/serial/by-id path and MIRAN_VM_SHARED a folder
 // it shares with the host; the modem behind the adapter holds the
 // end-to-end tests' configuration.
-#include "support/controltexts.h"
-#include "support/cputime.h"
-#include "support/formfixture.h"
-#include "support/modemsim.h"
+#include "support/app/controltexts.h"
+#include "support/app/formfixture.h"
+#include "support/core/cputime.h"
+#include "support/sim/modemsim.h"
 
 #include "modem/failurestatus.h"
 #include "shell/form1.h"

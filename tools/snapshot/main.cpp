@@ -7,7 +7,7 @@
 // after the device behind comm port 1 went away while connected (the
 // simulator was told to unplug it), with the status bar's tool tip open.
 #include "modem/modemscan.h"
-#include "platform/portmap.h"
+#include "serial/portmap.h"
 #include "shell/form1.h"
 #include "shell/form1ui.h"
 #include "shell/platformobjects.h"

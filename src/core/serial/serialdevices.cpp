@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "serialdevices.h"
+
+#include "network/networkport.h"
+#include "portmap.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+namespace {
+const QString kPtyFolder = QStringLiteral("/dev/pts");
+
+QString hex4(quint16 value)
+{
+    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0'));
+}
+
+// The pseudo-terminals present, numbered ones only (not the multiplexer).
+QStringList ptys()
+{
+    QStringList paths;
+    const QDir folder(kPtyFolder);
+    for (const QString &name : folder.entryList(QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        bool number = false;
+        name.toInt(&number);
+        if (number)
+            paths.append(folder.filePath(name));
+    }
+    return paths;
+}
+
+SerialDevices::Device ptyDevice(const QString &path, const QString &node)
+{
+    SerialDevices::Device device;
+    device.path = path;
+    device.systemPath = node;
+    device.description = QStringLiteral("pseudo-terminal");
+    return device;
+}
+} // namespace
+
+QList<SerialDevices::Device> SerialDevices::present(const PortMap &portMap, int first, int last)
+{
+    QList<Device> devices;
+    QStringList nodes;
+    const auto add = [&devices, &nodes](const Device &device) {
+        const QString node = SerialDevices::node(device.systemPath);
+        if (nodes.contains(node))
+            return;
+        nodes.append(node);
+        devices.append(device);
+    };
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        add(fromInfo(info));
+    for (int number = first; number <= last; ++number) {
+        const QString mapped = portMap.device(number);
+        if (mapped == PortMap::defaultDevice(number))
+            continue;
+        if (const auto device = describe(mapped))
+            add(*device);
+    }
+    for (const QString &pty : ptys())
+        add(ptyDevice(pty, pty));
+    return devices;
+}
+
+std::optional<SerialDevices::Device> SerialDevices::describe(const QString &path)
+{
+    if (NetworkPort::isNetworkName(path))
+        return networkDevice(path);
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    const QString node = SerialDevices::node(path);
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        if (SerialDevices::node(info.systemLocation()) != node)
+            continue;
+        Device device = fromInfo(info);
+        device.path = path;
+        return device;
+    }
+    if (node.startsWith(kPtyFolder + QLatin1Char('/')))
+        return ptyDevice(path, node);
+    Device device;
+    device.path = path;
+    device.systemPath = node;
+    return device;
+}
+
+SerialDevices::Device SerialDevices::fromInfo(const QSerialPortInfo &info,
+                                              const QString &linkFolder)
+{
+    Device device;
+    device.systemPath = info.systemLocation();
+    const QString link = linkTo(device.systemPath, linkFolder);
+    device.path = link.isEmpty() ? device.systemPath : link;
+    device.description = info.description();
+    device.manufacturer = info.manufacturer();
+    device.serialNumber = info.serialNumber();
+    if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+        device.vendorProduct =
+            hex4(info.vendorIdentifier()) + QLatin1Char(':') + hex4(info.productIdentifier());
+    return device;
+}
+
+QString SerialDevices::linkTo(const QString &systemPath, const QString &folder)
+{
+    const QString node = SerialDevices::node(systemPath);
+    const QDir links(folder);
+    for (const QFileInfo &link : links.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
+        if (link.isSymLink() && link.canonicalFilePath() == node)
+            return link.absoluteFilePath();
+    }
+    return {};
+}
+
+std::optional<SerialDevices::Device> SerialDevices::networkDevice(const QString &name)
+{
+    const std::optional<NetworkPort::Address> address = NetworkPort::address(name);
+    if (!address)
+        return std::nullopt;
+    Device device;
+    device.path = name;
+    device.systemPath = name;
+    device.description =
+        address->kind == NetworkPort::Kind::Raw
+            ? QStringLiteral("network port, raw TCP: the server sets the baud rate")
+            : QStringLiteral("network port, RFC 2217: the baud rate is set from here");
+    return device;
+}
+
+QString SerialDevices::node(const QString &path)
+{
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return resolved.isEmpty() ? path : resolved;
+}
+
+QString SerialDevices::summary(const Device &device)
+{
+    QStringList parts;
+    for (const QString &part : {device.description, device.manufacturer})
+        if (!part.isEmpty())
+            parts.append(part);
+    if (!device.serialNumber.isEmpty())
+        parts.append(QStringLiteral("serial ") + device.serialNumber);
+    if (device.isUsb())
+        parts.append(QStringLiteral("USB ") + device.vendorProduct);
+    return parts.join(QStringLiteral(", "));
+}
+
+QString SerialDevices::portLine(int portNumber, const QString &path)
+{
+    const auto device = describe(path);
+    if (!device)
+        return NetworkPort::isNetworkName(path)
+                   ? QStringLiteral("Comm port %1 is %2\nThat is not a network port. Type "
+                                    "rfc2217://HOST:PORT or tcp://HOST:PORT below.")
+                         .arg(portNumber)
+                         .arg(path)
+                   : QStringLiteral("Comm port %1 is %2\nThat device does not exist. Choose the "
+                                    "modem's device below.")
+                         .arg(portNumber)
+                         .arg(path);
+    const QString what = summary(*device);
+    const QString node =
+        device->systemPath != path ? QStringLiteral(" (%1)").arg(device->systemPath) : QString();
+    return QStringLiteral("Comm port %1 is %2%3\n%4")
+        .arg(portNumber)
+        .arg(path, node,
+             what.isEmpty() ? QStringLiteral("The serial library knows nothing more about it.")
+                            : what);
+}
+
+QStringList SerialDevices::signature()
+{
+    QStringList names;
+    const QDir dev(QStringLiteral("/dev"));
+    names += dev.entryList({QStringLiteral("tty*")}, QDir::System, QDir::Name);
+    names += QDir(byIdFolder()).entryList(QDir::System | QDir::Files, QDir::Name);
+    names += QDir(kPtyFolder).entryList(QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return names;
+}
