@@ -160,6 +160,10 @@ private Q_SLOTS:
     void replyLengthCountsTheWholeReply_data();
     void replyLengthCountsTheWholeReply();
     void typingKeepsClearOfCommandSequences();
+
+    void awaitedReadSaysHowTheReplyEnded_data();
+    void awaitedReadSaysHowTheReplyEnded();
+    void dataModeSendsAndWaitsForWhatComesBack();
 };
 
 void SessionTest::startLeavesQuestionMarks()
@@ -639,11 +643,11 @@ void SessionTest::ownWordsReadAndWriteWithoutTheFields()
     // A front end without the window's fields: reading opens the port, and a
     // write sends the configuration given, whatever the fields hold.
     Bench bench;
-    QVERIFY(bench.session.readConfiguration());
-    bench.loop.runUntilIdle();
+    const ModemSession::Reply read = bench.session.read();
+    QCOMPARE(read.ending, ModemSession::Reply::Ending::Decoded);
     QVERIFY(bench.comm.portOpen());
-    QVERIFY(bench.session.reported());
-    QCOMPARE(bench.session.reported()->packet().toLatin1(), kModemConfiguration);
+    QVERIFY(read.config);
+    QCOMPARE(read.config->packet().toLatin1(), kModemConfiguration);
 
     ModemConfig::Bytes bytes = bench.session.reported()->bytes();
     bytes[9] = 9;
@@ -654,15 +658,15 @@ void SessionTest::ownWordsReadAndWriteWithoutTheFields()
     clamped[9] = 3;
     bench.reply = clamped;
     bench.wire.clear();
-    QVERIFY(bench.session.write(wanted));
-    bench.loop.runUntilIdle();
+    const ModemSession::Reply written = bench.session.write(wanted);
+    QCOMPARE(written.ending, ModemSession::Reply::Ending::Decoded);
+    QCOMPARE(written.config->packet().toLatin1(), clamped);
 
     QCOMPARE(bench.chunks(),
              (QList<QByteArray>{"+++", wanted.packet().toLatin1(), "---", "+++", "---"}));
     QVERIFY(bench.dialogs.messages.isEmpty());
     QVERIFY(!bench.session.isInCommandMode());
     QCOMPARE(bench.session.notTaken(), (QList<ModemConfig::Difference>{{9, "9", "3"}}));
-    QCOMPARE(bench.session.reported()->packet().toLatin1(), clamped);
     QCOMPARE(bench.view.fieldText(9), QStringLiteral("3"));
     QVERIFY(bench.view.status.endsWith(" - 1 field not taken by the modem"));
 }
@@ -1035,10 +1039,9 @@ void SessionTest::replyLengthCountsTheWholeReply()
     bench.connect();
     bench.reply = numbered(length);
 
-    QVERIFY(bench.session.Command3_Click());
-    bench.loop.runUntilIdle();
+    const ModemSession::Reply reply = bench.session.read();
 
-    QCOMPARE(bench.session.replyLength(), length);
+    QCOMPARE(reply.length, length);
     QCOMPARE(bench.view.bytesReceived, QString::number(length % RxRing::kSlots));
 }
 
@@ -1071,6 +1074,94 @@ void SessionTest::typingKeepsClearOfCommandSequences()
         QVERIFY2(gap > 100, qPrintable(QStringLiteral("gap %1: %2 ms").arg(i).arg(gap)));
     }
     QCOMPARE(bench.view.fieldLine(), kModemFields);
+}
+
+void SessionTest::awaitedReadSaysHowTheReplyEnded_data()
+{
+    using Ending = ModemSession::Reply::Ending;
+    QTest::addColumn<QString>("modem");
+    QTest::addColumn<int>("ending");
+    QTest::addColumn<qint64>("endsByMs");
+    QTest::newRow("answers") << "answers" << int(Ending::Decoded) << qint64(1000);
+    QTest::newRow("silent") << "silent" << int(Ending::NoAnswer) << qint64(1000);
+    // A byte every 50 ms for ever: never a quiet time.
+    QTest::newRow("endless") << "endless" << int(Ending::Endless) << qint64(6000);
+    QTest::newRow("unplugged while answering")
+        << "unplugged" << int(Ending::PortClosed) << qint64(1000);
+    QTest::newRow("aborted while answering") << "aborted" << int(Ending::Aborted) << qint64(1000);
+}
+
+void SessionTest::awaitedReadSaysHowTheReplyEnded()
+{
+    QFETCH(QString, modem);
+    QFETCH(int, ending);
+    QFETCH(qint64, endsByMs);
+    Bench bench;
+    bench.answers = modem == "answers";
+    std::function<void()> drip = [&bench, &drip] {
+        bench.comm.receive("x");
+        bench.loop.at(50ms, drip);
+    };
+    bench.comm.onWrite = [&, record = bench.comm.onWrite](const QByteArray &bytes) {
+        record(bytes);
+        if (bytes != "+++" || bench.answers)
+            return;
+        if (modem == "endless")
+            drip();
+        else if (modem == "unplugged" || modem == "aborted")
+            bench.loop.at(20ms, [&] {
+                bench.comm.receive("xx");
+                bench.loop.at(30ms, [&] {
+                    if (modem == "unplugged")
+                        bench.comm.unplug();
+                    else
+                        bench.session.abort();
+                });
+            });
+    };
+
+    const ModemSession::Reply reply = bench.session.read();
+
+    QCOMPARE(int(reply.ending), ending);
+    QVERIFY2(bench.loop.now().count() < endsByMs,
+             qPrintable(QString::number(bench.loop.now().count())));
+    QCOMPARE(reply.config.has_value(), modem == "answers");
+    // Whatever the end, a modem still there is out of command mode.
+    QVERIFY(!bench.session.isInCommandMode());
+    if (modem != "unplugged")
+        QCOMPARE(bench.chunks().count("---"), bench.chunks().count("+++"));
+}
+
+void SessionTest::dataModeSendsAndWaitsForWhatComesBack()
+{
+    Bench bench;
+    // Nothing goes out on a closed port.
+    QVERIFY(!bench.session.send("early"));
+    bench.connect();
+    bench.answers = false;
+    // Right after the read-back's "---", data keeps clear of it.
+    QVERIFY(bench.session.Command3_Click());
+    const qint64 exitAt = bench.wire.last().atMs;
+    QVERIFY(bench.session.send("ping"));
+    QCOMPARE(bench.chunks().last(), QByteArray("ping"));
+    QVERIFY(bench.wire.last().atMs > exitAt + 100);
+    bench.session.takeReceived();
+
+    // The far end answers in two pieces; the wait ends with the pattern.
+    bench.loop.at(30ms, [&bench] { bench.comm.receive("po"); });
+    bench.loop.at(60ms, [&bench] { bench.comm.receive("ng\r\nmore"); });
+    const auto start = bench.loop.now();
+    QVERIFY(bench.session.waitForPattern("\r\n", 1s));
+    QCOMPARE(bench.loop.now() - start, 60ms);
+    QCOMPARE(bench.session.takeReceived(), QByteArray("pong\r\nmore"));
+    // Nothing more comes: the count is not reached and the wait gives up on time.
+    QVERIFY(!bench.session.waitForBytes(1, 200ms));
+    QVERIFY(bench.loop.now() - start > 260ms);
+    // An unplug ends a wait at once.
+    bench.loop.at(10ms, [&bench] { bench.comm.unplug(); });
+    QVERIFY(!bench.session.waitForBytes(1, 10s));
+    QVERIFY(bench.loop.now() - start < 1s);
+    QVERIFY(!bench.session.send("late"));
 }
 
 QTEST_GUILESS_MAIN(SessionTest)

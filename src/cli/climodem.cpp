@@ -23,31 +23,14 @@ CliModem::CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *par
     });
 }
 
-std::optional<CliModem::Outcome> CliModem::exchangeFailed()
-{
-    if (m_signal != 0)
-        return ended(ExitCode::SignalBase + m_signal);
-    if (!m_comm.portOpen())
-        return portFailure();
-    if (m_session.noReply())
-        return ended(ExitCode::NoAnswer, {ModemSession::noResponseText()});
-    return std::nullopt;
-}
-
 CliModem::Outcome CliModem::read()
 {
-    m_session.readConfiguration();
-    if (auto failed = exchangeFailed())
-        return *failed;
-    return awaitReply();
+    return replied(m_session.read());
 }
 
 CliModem::Outcome CliModem::write(const ModemConfig &config)
 {
-    m_session.write(config);
-    if (auto failed = exchangeFailed())
-        return *failed;
-    Outcome outcome = awaitReply();
+    Outcome outcome = replied(m_session.write(config));
     if (outcome.exitCode != ExitCode::Success)
         return outcome;
     // One message a setting, however many of its bytes the modem did not take.
@@ -92,44 +75,41 @@ void CliModem::interrupt(int signalNumber)
     m_session.abort();
 }
 
-CliModem::Outcome CliModem::awaitReply()
+CliModem::Outcome CliModem::replied(const ModemSession::Reply &reply)
 {
-    // The session decodes the reply at its quiet time, which ends the
-    // pending read; it may already have come during the session's own wait.
-    const double deadline = m_clock.seconds() + static_cast<double>(kLongestReply.count());
-    while (m_session.readPending() && m_signal == 0 && m_comm.portOpen()) {
-        const double remaining = deadline - m_clock.seconds();
-        if (remaining <= 0)
-            break;
-        m_pump.processEvents(
-            std::chrono::ceil<std::chrono::milliseconds>(std::chrono::duration<double>(remaining)));
-    }
+    using Ending = ModemSession::Reply::Ending;
     if (m_signal != 0)
         return ended(ExitCode::SignalBase + m_signal);
-    if (!m_comm.portOpen())
-        return portFailure();
-    if (m_session.readPending())
+    switch (reply.ending) {
+    case Ending::Decoded:
+        break;
+    case Ending::NoAnswer:
+        return ended(ExitCode::NoAnswer, {ModemSession::noResponseText()});
+    case Ending::Endless:
         return ended(ExitCode::NoAnswer,
                      {QStringLiteral("The modem sent for %1 s without a pause. Check Comms Port & "
                                      "Baud rate")
-                          .arg(kLongestReply.count())});
+                          .arg(ModemSession::kLongestReply.count())});
+    case Ending::PortClosed:
+    case Ending::Aborted:
+    case Ending::Refused:
+        return portFailure();
+    }
     // Only a reply of exactly the configuration's length is one: anything
     // longer is noise or another device, and writing it back would change
     // every field of the modem.
-    const qint64 length = m_session.replyLength();
-    if (length > ModemConfig::kByteCount)
+    if (reply.length > ModemConfig::kByteCount)
         return ended(ExitCode::NoAnswer,
                      {QStringLiteral("The modem answered %1 bytes, not the 12 of its "
                                      "configuration. Check Comms Port & Baud rate")
-                          .arg(length)});
-    const std::optional<ModemConfig> &config = m_session.reported();
-    if (length < ModemConfig::kByteCount || !config)
+                          .arg(reply.length)});
+    if (reply.length < ModemConfig::kByteCount || !reply.config)
         return ended(ExitCode::NoAnswer,
                      {QStringLiteral("The modem answered %1 of the 12 configuration bytes. Check "
                                      "Comms Port & Baud rate")
-                          .arg(length)});
+                          .arg(reply.length)});
     Outcome outcome = ended(ExitCode::Success);
-    outcome.config = config;
+    outcome.config = reply.config;
     return outcome;
 }
 

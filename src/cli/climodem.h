@@ -23,8 +23,8 @@ class PortMap;
 
 // One modem on one port, driven through the window's own session in its own
 // words: a read opens the port and reads the configuration back, a write
-// writes one and reads it back. Each waits for the reply's quiet time and says how it ended. A
-// find is the window's modem scan.
+// writes one and reads it back; the session waits for the reply, and this
+// says how the run ended. A find is the window's modem scan.
 class CliModem final : public QObject
 {
     Q_OBJECT
@@ -38,9 +38,6 @@ public:
         // For stderr, one line each.
         QStringList messages;
     };
-
-    // The longest a reply may run on without its quiet time.
-    static constexpr std::chrono::seconds kLongestReply{5};
 
     CliModem(PortMap &portMap, int commPort, qint32 baudRate, QObject *parent = nullptr);
 
@@ -61,9 +58,8 @@ public:
     int interruptedBy() const { return m_signal; }
 
 private:
-    // After the session's exchange: why it cannot go on, if it cannot.
-    std::optional<Outcome> exchangeFailed();
-    Outcome awaitReply();
+    // What the session's reply means for the run.
+    Outcome replied(const ModemSession::Reply &reply);
     Outcome ended(int exitCode, const QStringList &messages = {});
     Outcome portFailure();
 

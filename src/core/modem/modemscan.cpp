@@ -80,7 +80,7 @@ ModemScan::Outcome ModemScan::run(const QStringList &devices, const QStringList 
     const QScopedValueRollback<bool> running(m_running, true);
     m_cancelled = false;
     if (m_session.portOpen())
-        m_session.Command7_Click();
+        m_session.close();
 
     bool isNumber = false;
     const int portNumber = m_session.portSetting().trimmed().toInt(&isNumber);

@@ -4,19 +4,15 @@
 #include "modemconfig.h"
 
 #include "address/addressentry.h"
-#include "failurestatus.h"
-#include "numberreader.h"
 #include "replydecoder.h"
 #include "serial/commcontrol.h"
 #include "system/application.h"
 #include "system/clock.h"
 #include "system/dialogs.h"
-#include "system/eventpump.h"
 #include "system/failure.h"
 #include "system/timer.h"
 
 #include <QScopeGuard>
-#include <QScopedValueRollback>
 
 using Button = ModemView::Button;
 
@@ -25,16 +21,11 @@ constexpr int kLargestByte = 0xFF;
 const QString kEntry = QStringLiteral("+++");
 const QString kExit = QStringLiteral("---");
 
-int portNumber(const QString &portText)
+ModemSession::Reply endedWith(ModemSession::Reply::Ending ending)
 {
-    try {
-        return NumberReader::toInteger(portText);
-    } catch (const Failure &failure) {
-        throw Failure(failure.number(),
-                      QStringLiteral("%1: \"%2\" is not a comm port number. Choose one in the Comm "
-                                     "Port list.")
-                          .arg(failure.description(), portText));
-    }
+    ModemSession::Reply reply;
+    reply.ending = ending;
+    return reply;
 }
 } // namespace
 
@@ -45,7 +36,7 @@ public:
         : m_session(session)
     {
         if (m_session.m_exchangeDepth++ == 0)
-            m_session.m_lossesAtExchangeStart = m_session.m_losses;
+            m_session.m_lossesAtExchangeStart = m_session.m_connection.losses();
     }
     ~ExchangeScope() { --m_session.m_exchangeDepth; }
 
@@ -61,19 +52,20 @@ ModemSession::ModemSession(const Platform &platform, ModemView &view, QObject *p
     , m_comm(platform.comm)
     , m_dialogs(platform.dialogs)
     , m_clock(platform.clock)
-    , m_pump(platform.pump)
     , m_timer1(platform.timer)
     , m_view(&view)
+    , m_line(platform.comm, platform.clock, platform.pump, kQuietTime)
+    , m_connection(platform.comm, platform.dialogs, m_line, view)
 {
     connect(&m_comm, &CommControl::OnComm, this, [this] { guard([this] { MSComm1_OnComm(); }); });
     connect(&m_comm, &CommControl::portLost, this, [this](const QString &description, int number) {
-        guard([this, &description, number] { portLost(description, number); });
+        guard([this, &description, number] { m_connection.lost(description, number); });
     });
     m_timer1.setTimeoutHandler([this] { guard([this] { Timer1_Timer(); }); });
     m_typingTimer.setSingleShot(true);
     connect(&m_typingTimer, &QTimer::timeout, this, [this] {
         guard([this] {
-            sendTypingIfFree();
+            m_line.sendTypingIfFree();
             scheduleTyping();
         });
     });
@@ -122,17 +114,17 @@ void ModemSession::abort()
 {
     if (std::exchange(m_aborted, true))
         return;
+    m_line.stop();
     try {
-        if (m_commandMode && m_comm.portOpen()) {
-            waitForQuietLine();
+        if (m_line.inCommandMode() && m_comm.portOpen()) {
+            m_line.waitForQuiet();
             if (m_comm.portOpen())
-                send(kExit);
+                m_line.transmit(kExit);
         }
     } catch (const std::exception &) {
         // The device went away: no modem is left to take out of command mode.
     }
-    m_commandMode = false;
-    m_typed.clear();
+    m_line.closed();
     try {
         if (m_comm.portOpen())
             m_comm.setPortOpen(false);
@@ -147,30 +139,45 @@ bool ModemSession::Command7_Click()
 {
     if (refused())
         return false;
-    if (m_comm.portOpen()) {
-        CloseComms();
-        return true;
-    }
-    return readConfiguration();
+    if (m_comm.portOpen())
+        return close();
+    connectAndRead();
+    return true;
 }
 
-bool ModemSession::readConfiguration()
+bool ModemSession::close()
 {
     if (refused())
         return false;
+    m_connection.CloseComms();
+    return true;
+}
+
+ModemSession::Reply ModemSession::read()
+{
+    if (refused())
+        return endedWith(Reply::Ending::Refused);
     if (m_comm.portOpen())
         readBack();
     else
         connectAndRead();
-    return true;
+    return awaitReply();
+}
+
+ModemSession::Reply ModemSession::write(const ModemConfig &config)
+{
+    if (refused())
+        return endedWith(Reply::Ending::Refused);
+    writeConfiguration(&config);
+    return awaitReply();
 }
 
 bool ModemSession::Combo1_Click(const QString &port)
 {
     if (refused())
         return false;
-    CloseComms();
-    PortSetting = port;
+    m_connection.CloseComms();
+    m_connection.setPortSetting(port);
     connectAndRead();
     return true;
 }
@@ -188,14 +195,6 @@ bool ModemSession::Command2_Click()
     if (refused())
         return false;
     writeConfiguration(nullptr);
-    return true;
-}
-
-bool ModemSession::write(const ModemConfig &config)
-{
-    if (refused())
-        return false;
-    writeConfiguration(&config);
     return true;
 }
 
@@ -235,9 +234,61 @@ void ModemSession::Text14_KeyPress(int keyAscii)
     if (!m_comm.portOpen() || m_aborted || keyAscii <= 0 || keyAscii > kLargestByte)
         return;
     // After whatever still waits, and only once no sequence needs the line.
-    m_typed += QChar(static_cast<char16_t>(keyAscii));
-    sendTypingIfFree();
+    m_line.type(QChar(static_cast<char16_t>(keyAscii)));
     scheduleTyping();
+}
+
+// --- Data mode --------------------------------------------------------------
+
+bool ModemSession::send(const QByteArray &bytes)
+{
+    if (refused() || !m_comm.portOpen())
+        return false;
+    // Typed characters that wait go first; a sequence just sent keeps the
+    // line to itself for its quiet time.
+    m_line.sendTypingIfFree();
+    m_line.waitUntil([this] { return m_line.quietAt(); },
+                     [this] { return m_line.free() || !m_comm.portOpen(); });
+    if (!m_comm.portOpen() || !m_line.free())
+        return false;
+    m_line.transmit(QString::fromLatin1(bytes));
+    return true;
+}
+
+bool ModemSession::waitForBytes(qsizetype count, std::chrono::milliseconds timeout)
+{
+    const double end = m_clock.seconds() + std::chrono::duration<double>(timeout).count();
+    return m_line.waitUntil([end] { return end; },
+                            [this, count] {
+                                return m_received.size() >= count || !m_comm.portOpen() ||
+                                       m_aborted;
+                            }) &&
+           m_received.size() >= count;
+}
+
+bool ModemSession::waitForPattern(const QByteArray &pattern, std::chrono::milliseconds timeout)
+{
+    const double end = m_clock.seconds() + std::chrono::duration<double>(timeout).count();
+    return m_line.waitUntil([end] { return end; },
+                            [this, &pattern] {
+                                return m_received.contains(pattern) || !m_comm.portOpen() ||
+                                       m_aborted;
+                            }) &&
+           m_received.contains(pattern);
+}
+
+QByteArray ModemSession::takeReceived()
+{
+    return std::exchange(m_received, QByteArray());
+}
+
+void ModemSession::keepReceived(const QString &chunk)
+{
+    m_received += chunk.toLatin1();
+    // Trimmed in steps, so that a flood does not move the whole store for
+    // every chunk.
+    if (m_received.size() > 2 * kReceivedLimit)
+        m_received.remove(0, m_received.size() - kReceivedLimit);
 }
 
 // --- Receive side -----------------------------------------------------------
@@ -261,7 +312,8 @@ void ModemSession::MSComm1_OnComm()
         m_view->echoReceived(chunk);
     m_timer1.start(kQuietTime);
     NoReply = false;
-    m_received += chunk.size();
+    m_receivedCount += chunk.size();
+    keepReceived(chunk);
 }
 
 void ModemSession::Timer1_Timer()
@@ -283,195 +335,43 @@ void ModemSession::Timer1_Timer()
     Q_EMIT replyEnded(characters);
 }
 
-void ModemSession::portLost(const QString &description, int number)
-{
-    m_commandMode = false;
-    m_typed.clear();
-    m_view->setConnectCaption(QStringLiteral("Connect"));
-    setButtonsEnabled({Button::Command2, Button::Command3}, false);
-    m_lossStatus = {FailureStatus::lost(number),
-                    QStringLiteral("Error!! %1 %2 and press Connect.")
-                        .arg(description, FailureStatus::lossRemedy(number))};
-    m_lossDescription = description;
-    ++m_losses;
-    showLoss();
-}
-
-void ModemSession::showLoss()
-{
-    m_view->setShortStatus(m_lossStatus.first, m_lossStatus.second);
-}
-
 // --- Port connection --------------------------------------------------------
 
 void ModemSession::connectAndRead()
 {
-    const bool opened = OpenComms();
+    const bool opened = m_connection.OpenComms();
     readBack();
     // The read-back finds the port closed and would blame the modem or the
     // baud rate; the failed open is what the user has to mend.
     if (!opened)
-        showOpenFailure();
-}
-
-bool ModemSession::OpenComms()
-{
-    try {
-        openPort();
-        return true;
-    } catch (const std::exception &failure) {
-        const auto *own = dynamic_cast<const Failure *>(&failure);
-        openFailed(own ? own->number() : 0, describeFailure(failure));
-        return false;
-    }
-}
-
-void ModemSession::openPort()
-{
-    m_view->setBusyPointer(true);
-    m_view->setStatusText(QStringLiteral("Connecting..."));
-    m_openFailure = {};
-    const QString rate = m_view->baudRateText().trimmed();
-    m_comm.setSettings(rate + QStringLiteral(",n,8,1"));
-    setButtonsEnabled({Button::Command1, Button::Command2, Button::Command3, Button::Command4,
-                       Button::Command5, Button::Command6},
-                      false);
-    m_comm.setCommPort(portNumber(PortSetting));
-    if (m_comm.portOpen())
-        m_comm.setPortOpen(false);
-    m_comm.setPortOpen(true);
-    m_commandMode = false;
-    m_lineRate = rate.toInt() > 0 ? rate.toInt() : kFallbackLineRate;
-    // Whoever had the line before may have sent just now.
-    m_lineFreeAt = m_clock.seconds();
-    m_view->setConnectCaption(QStringLiteral("Disconnect"));
-    setButtonsEnabled(
-        {Button::Command1, Button::Command3, Button::Command4, Button::Command5, Button::Command6},
-        true);
-    m_view->setStatusText(QStringLiteral("Connected to COMM ") + PortSetting);
-    m_view->setBusyPointer(false);
-}
-
-void ModemSession::openFailed(int number, const QString &description)
-{
-    m_view->setBusyPointer(false);
-    if (number == FailureNumber::InvalidPortNumber) {
-        m_view->showTerminalPage();
-        m_dialogs.messageBox(QStringLiteral("Please select a valid comms port"),
-                             Application::title());
-        m_openFailure = {QStringLiteral("Invalid port"), QStringLiteral("Invalid port")};
-    } else {
-        m_dialogs.messageBox(QStringLiteral("Error: ") + description, QStringLiteral("Error"));
-        m_openFailure = {FailureStatus::openFailed(number, description),
-                         QStringLiteral("Error!! ") + description};
-    }
-    showOpenFailure();
-}
-
-void ModemSession::showOpenFailure()
-{
-    m_view->setShortStatus(m_openFailure.first, m_openFailure.second);
-}
-
-void ModemSession::CloseComms()
-{
-    if (m_comm.portOpen()) {
-        m_comm.setPortOpen(false);
-        m_view->setConnectCaption(QStringLiteral("Connect"));
-    }
-    m_commandMode = false;
-    m_typed.clear();
-    setButtonsEnabled({Button::Command2, Button::Command3}, false);
-    m_view->setStatusText(QStringLiteral("Disconnected"));
+        m_connection.showOpenFailure();
 }
 
 // --- Command mode -----------------------------------------------------------
 
 void ModemSession::EnterATMode()
 {
-    sendSequence(kEntry);
+    m_line.sendSequence(kEntry);
+    scheduleTyping();
 }
 
 void ModemSession::CloseATMode()
 {
-    sendSequence(kExit);
-}
-
-void ModemSession::sendSequence(const QString &sequence)
-{
-    if (!m_comm.portOpen() || m_aborted)
-        return;
-    // From now on typing waits for the sequence.
-    const QScopedValueRollback<bool> due(m_sequenceDue, true);
-    waitForQuietLine();
-    // The wait let events run: the port may be gone, the run given up.
-    if (!m_comm.portOpen() || m_aborted)
-        return;
-    send(sequence);
-    m_typingHeldUntil = m_lineFreeAt + std::chrono::duration<double>(kQuietTime).count();
+    m_line.sendSequence(kExit);
     scheduleTyping();
-}
-
-void ModemSession::send(const QString &bytes)
-{
-    const double now = m_clock.seconds();
-    m_comm.setOutput(bytes);
-    if (bytes == kEntry)
-        m_commandMode = true;
-    else if (bytes == kExit)
-        m_commandMode = false;
-    // The driver sends what it was handed one character after another; the
-    // line is quiet once the last has left.
-    m_lineFreeAt = std::max(now, m_lineFreeAt) +
-                   static_cast<double>(bytes.size()) * kBitsPerCharacter / m_lineRate;
-}
-
-void ModemSession::waitForQuietLine()
-{
-    const double quiet = std::chrono::duration<double>(kQuietTime).count();
-    // What was typed before goes first, where it may.
-    sendTypingIfFree();
-    // Typing sent during the wait moves the end on; a port that closes ends it.
-    for (double now = m_clock.seconds(); m_comm.portOpen() && !(now > m_lineFreeAt + quiet);
-         now = m_clock.seconds())
-        pump(std::chrono::duration<double>(m_lineFreeAt + quiet - now));
-}
-
-void ModemSession::sendTypingIfFree()
-{
-    if (m_typed.isEmpty() || m_sequenceDue || !(m_clock.seconds() > m_typingHeldUntil))
-        return;
-    // One write a key, as when typed.
-    const QString typed = std::exchange(m_typed, QString());
-    for (const QChar character : typed) {
-        if (m_comm.portOpen() && !m_aborted)
-            send(QString(character));
-    }
 }
 
 void ModemSession::scheduleTyping()
 {
-    // A sequence that is due schedules what waits once it has gone.
-    if (m_typed.isEmpty() || m_sequenceDue)
-        return;
-    const std::chrono::duration<double> held(m_typingHeldUntil - m_clock.seconds());
-    m_typingTimer.start(
-        std::max(std::chrono::ceil<std::chrono::milliseconds>(held), std::chrono::milliseconds(1)));
-}
-
-void ModemSession::pump(std::chrono::duration<double> remaining)
-{
-    m_pump.processEvents(std::chrono::ceil<std::chrono::milliseconds>(remaining));
-    sendTypingIfFree();
+    if (const auto delay = m_line.typingDelay())
+        m_typingTimer.start(*delay);
 }
 
 void ModemSession::DelaySeconds(std::chrono::duration<double> interval)
 {
-    // Lets events run and sleeps between them; ends only once the clock reads
-    // strictly more than the start plus the interval.
-    const double end = m_clock.seconds() + interval.count();
-    for (double now = m_clock.seconds(); !(now > end) && !m_aborted; now = m_clock.seconds())
-        pump(std::chrono::duration<double>(end - now));
+    // Ends only once the clock reads strictly more than the start plus the
+    // interval.
+    m_line.delay(interval);
 }
 
 void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*sequence)())
@@ -481,12 +381,12 @@ void ModemSession::sendFromButton(const QString &progress, void (ModemSession::*
     m_view->setBusyPointer(true);
     const QString saved = m_view->statusText();
     const QString savedWhole = m_view->wholeStatus();
-    const int losses = m_losses;
+    const int losses = m_connection.losses();
     m_view->setStatusText(progress);
     // The status and the pointer come back also when the write fails; a
     // device lost meanwhile keeps its own status.
     const auto restore = qScopeGuard([this, &saved, &savedWhole, losses] {
-        if (m_losses == losses)
+        if (m_connection.losses() == losses)
             m_view->setShortStatus(saved, savedWhole);
         m_view->setBusyPointer(false);
     });
@@ -507,7 +407,7 @@ void ModemSession::readBack()
         m_timer1.stop();
     // Before the request, so that a burst still ending decodes on its own,
     // not as part of this request's reply.
-    waitForQuietLine();
+    m_line.waitForQuiet();
     // Only the read-back right after a Set confirms it.
     m_confirmPending = std::exchange(m_readBackConfirms, false) && m_sent.has_value();
 
@@ -516,7 +416,7 @@ void ModemSession::readBack()
     m_view->setStatusText(QStringLiteral("Requesting Configuration..."));
     NoReply = true;
     ReadPending = true;
-    m_receivedAtRequest = m_received;
+    m_receivedAtRequest = m_receivedCount;
 
     EnterATMode();
     DelaySeconds(kReplyWindow);
@@ -524,17 +424,17 @@ void ModemSession::readBack()
 
     // A device lost during the exchange is why nothing came back: say that,
     // not that the port or the baud rate may be wrong.
-    if (m_losses != m_lossesAtExchangeStart) {
+    if (m_connection.losses() != m_lossesAtExchangeStart) {
         // Nothing can confirm a Set whose read-back lost the modem.
         m_confirmPending = false;
-        showLoss();
+        m_connection.showLoss();
     } else
         m_view->setStatusText(NoReply ? noResponseText() : QStringLiteral("Request Complete"));
 }
 
 void ModemSession::decodingPass()
 {
-    m_replyLength = m_received - m_receivedAtRequest;
+    m_replyLength = m_receivedCount - m_receivedAtRequest;
     const ModemConfig::Texts texts = ReplyDecoder::decode(RxBuffer);
     for (size_t i = 0; i < texts.size(); ++i)
         m_view->setFieldText(static_cast<int>(i), texts[i]);
@@ -560,6 +460,29 @@ void ModemSession::confirmSet(const ModemConfig::Texts &decoded)
                                : QStringLiteral(" - %1 fields not taken by the modem").arg(count)));
 }
 
+ModemSession::Reply ModemSession::awaitReply()
+{
+    // The reply is decoded at its quiet time, which ends the pending read;
+    // it may already have come during the exchange's own wait.
+    if (!m_aborted && m_comm.portOpen() && !NoReply) {
+        const double end = m_clock.seconds() + std::chrono::duration<double>(kLongestReply).count();
+        m_line.waitUntil([end] { return end; },
+                         [this] { return !ReadPending || m_aborted || !m_comm.portOpen(); });
+    }
+    if (m_aborted)
+        return endedWith(Reply::Ending::Aborted);
+    if (!m_comm.portOpen())
+        return endedWith(Reply::Ending::PortClosed);
+    if (NoReply)
+        return endedWith(Reply::Ending::NoAnswer);
+    if (ReadPending)
+        return endedWith(Reply::Ending::Endless);
+    Reply reply = endedWith(Reply::Ending::Decoded);
+    reply.length = m_replyLength;
+    reply.config = m_reported;
+    return reply;
+}
+
 // --- Write ------------------------------------------------------------------
 
 void ModemSession::writeConfiguration(const ModemConfig *given)
@@ -567,7 +490,7 @@ void ModemSession::writeConfiguration(const ModemConfig *given)
     const ExchangeScope exchange(*this);
     m_view->setBusyPointer(true);
     const auto restorePointer = qScopeGuard([this] { m_view->setBusyPointer(false); });
-    waitForQuietLine();
+    m_line.waitForQuiet();
 
     m_view->setStatusText(QStringLiteral("Sending Configuration..."));
     ReadPending = false;
@@ -608,7 +531,7 @@ void ModemSession::SendConfigPacket(const ModemConfig &config)
     if (m_aborted)
         return;
     try {
-        send(config.packet());
+        m_line.transmit(config.packet());
         m_sent = config;
     } catch (const Failure &failure) {
         showPacketFailure(failure);
@@ -634,42 +557,40 @@ std::optional<qint64> ModemSession::probe(ModemView &scratch)
     ModemView *const own = std::exchange(m_view, &scratch);
     const bool readPending = ReadPending;
     const bool noReply = NoReply;
-    const qint64 before = m_received;
-    const int losses = m_losses;
+    const qint64 before = m_receivedCount;
+    const int losses = m_connection.losses();
     // The window sees nothing of the try, and no decode it did not ask for.
     const auto restore = qScopeGuard([this, own, readPending, noReply] {
         if (m_comm.portOpen())
             m_comm.setPortOpen(false);
-        m_typed.clear();
+        m_line.closed();
         m_timer1.stop();
         RxBuffer.resetCount();
         ReadPending = readPending;
         NoReply = noReply;
         m_view = own;
+        m_connection.setView(*own);
     });
     bool ended = false;
     const QMetaObject::Connection connection =
         connect(this, &ModemSession::replyEnded, this, [&ended] { ended = true; });
     const auto disconnectAtEnd = qScopeGuard([&connection] { disconnect(connection); });
-    openPort();
+    m_connection.setView(scratch);
+    m_connection.open();
     readBack();
-    if (m_received > before)
-        waitForReplyEnd(ended);
-    // A device pulled out during the try is no place to try the next rate.
-    if (m_losses != losses)
-        throw Failure(FailureNumber::DeviceLost, m_lossDescription);
-    // "---" stands apart from the next try's "+++" on the line.
-    DelaySeconds(kProbeSettle);
-    return m_received - before;
-}
-
-void ModemSession::waitForReplyEnd(const bool &ended)
-{
     // A reply still arriving when the read-back returned ends at its quiet
     // time; one that never stops is cut off.
-    const double end = m_clock.seconds() + std::chrono::duration<double>(kProbeReplyLimit).count();
-    while (!ended && m_clock.seconds() < end)
-        m_pump.processEvents(kQuietTime);
+    if (m_receivedCount > before) {
+        const double end =
+            m_clock.seconds() + std::chrono::duration<double>(kProbeReplyLimit).count();
+        m_line.waitUntil([end] { return end; }, [&ended] { return ended; });
+    }
+    // A device pulled out during the try is no place to try the next rate.
+    if (m_connection.losses() != losses)
+        throw Failure(FailureNumber::DeviceLost, m_connection.lossDescription());
+    // "---" stands apart from the next try's "+++" on the line.
+    DelaySeconds(kProbeSettle);
+    return m_receivedCount - before;
 }
 
 // --- Helpers ----------------------------------------------------------------
@@ -678,10 +599,4 @@ void ModemSession::showFields(const QString &text)
 {
     for (int field = 0; field < ModemView::kFieldCount; ++field)
         m_view->setFieldText(field, text);
-}
-
-void ModemSession::setButtonsEnabled(std::initializer_list<Button> buttons, bool enabled)
-{
-    for (const Button button : buttons)
-        m_view->setButtonEnabled(button, enabled);
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lineguard.h"
 #include "modemconfig.h"
 #include "modemview.h"
+#include "portconnection.h"
 #include "rxring.h"
 
 #include <QObject>
@@ -31,13 +33,10 @@ class Timer;
 // request that would start another exchange or touch the port is refused and
 // returns false, whoever asks. Terminal typing still goes through.
 //
-// It guards the line: "+++" and "---" go out only once the line has been
-// quiet from our side for the quiet time (and for the quiet time after the
-// port opened, since the previous user of the line may have just sent), so
-// the modem takes each as a sequence of its own. Typed characters keep clear
-// of them too: from the moment a sequence is due until its quiet time has
-// passed they wait, in order, and go out then. A modem left in command mode
-// is taken out of it by abort().
+// What goes out goes through its line guard (LineGuard): "+++" and "---"
+// only after a quiet line, typed characters clear of them. Its port, as the
+// view shows it, is a PortConnection. A modem left in command mode is taken
+// out of it by abort().
 class ModemSession final : public QObject
 {
     Q_OBJECT
@@ -90,11 +89,55 @@ public:
     void Text14_KeyPress(int keyAscii);
 
     // The session's own words, for a front end without the window's buttons.
+    // Each finishes what it starts: it returns once the reply was decoded,
+    // its time ran out, the port closed or the session was aborted.
+    struct Reply
+    {
+        enum class Ending
+        {
+            // The quiet time ended the reply and it was decoded.
+            Decoded,
+            // Nothing answered the read-back.
+            NoAnswer,
+            // Characters kept coming for kLongestReply without a quiet time.
+            Endless,
+            PortClosed,
+            Aborted,
+            // An exchange runs.
+            Refused,
+        };
+        Ending ending = Ending::Refused;
+        // Characters that came for the read-back, the whole reply however
+        // long (the receive buffer keeps only the last slots of it).
+        qint64 length = 0;
+        // What the modem reported, when all twelve bytes came.
+        std::optional<ModemConfig> config;
+    };
+    // The longest a reply may run on without its quiet time.
+    static constexpr std::chrono::seconds kLongestReply{5};
+
     // Reads the configuration back, having opened the port as Connect does
     // when it is closed.
-    bool readConfiguration();
+    Reply read();
     // Writes this configuration as Set writes the fields, and reads it back.
-    bool write(const ModemConfig &config);
+    Reply write(const ModemConfig &config);
+    // Closes the port as Disconnect does.
+    bool close();
+
+    // Data mode: bytes for the other end of the radio link. send() hands them
+    // to the driver in one write once no command sequence needs the line
+    // (waiting for that when one just went). Everything received is kept for
+    // the waits, at most kReceivedLimit bytes, the oldest dropped first.
+    bool send(const QByteArray &bytes);
+    // Wait until at least count bytes, or bytes ending in the pattern, were
+    // received and not yet taken; false when the time ran out, the port
+    // closed or the session was aborted first.
+    bool waitForBytes(qsizetype count, std::chrono::milliseconds timeout);
+    bool waitForPattern(const QByteArray &pattern, std::chrono::milliseconds timeout);
+    const QByteArray &received() const { return m_received; }
+    QByteArray takeReceived();
+    static constexpr qsizetype kReceivedLimit = 1 << 20;
+
     // What the last decoded read-back reported, when all twelve bytes came.
     const std::optional<ModemConfig> &reported() const { return m_reported; }
     // The fields the read-back after the last write reported otherwise than
@@ -123,15 +166,11 @@ public:
     void abort();
     bool aborted() const { return m_aborted; }
     // "+++" went out and its "---" has not yet.
-    bool isInCommandMode() const { return m_commandMode; }
-    // Characters that came between the last decoded read-back's request and
-    // its decoding pass: the whole reply, however long (the receive buffer
-    // keeps only the last slots of it).
-    qint64 replyLength() const { return m_replyLength; }
+    bool isInCommandMode() const { return m_line.inCommandMode(); }
 
     // The comm port number in force, as text.
-    const QString &portSetting() const { return PortSetting; }
-    void setPortSetting(const QString &port) { PortSetting = port; }
+    const QString &portSetting() const { return m_connection.portSetting(); }
+    void setPortSetting(const QString &port) { m_connection.setPortSetting(port); }
 
     const RxRing &rxBuffer() const { return RxBuffer; }
     bool readPending() const { return ReadPending; }
@@ -157,43 +196,19 @@ private:
     // Marks an exchange as running for as long as it lives.
     class ExchangeScope;
 
-    // The line rate in bits a second when none is known, and the bits of one
-    // character on an 8N1 line (start, eight data, stop).
-    static constexpr double kFallbackLineRate = 9600;
-    static constexpr double kBitsPerCharacter = 10;
-
     void MSComm1_OnComm();
     void Timer1_Timer();
-    void portLost(const QString &description, int number);
-    void showLoss();
-
-    // True when the port opened.
-    bool OpenComms();
-    void CloseComms();
-    void openPort();
-    void openFailed(int number, const QString &description);
-    void showOpenFailure();
     void connectAndRead();
 
     void EnterATMode();
     void CloseATMode();
-    // "+++" or "---", on an open port, once the line is quiet.
-    void sendSequence(const QString &sequence);
-    // Every byte to the modem goes out here: it notes when the line will be
-    // quiet again.
-    void send(const QString &bytes);
-    // Lets events run until the line has been quiet from our side for the
-    // quiet time.
-    void waitForQuietLine();
-    // Typed characters that wait are sent once no command sequence needs the
-    // line: now if that is now, else when the timer says so.
-    void sendTypingIfFree();
+    // Typed characters that wait go out when the timer says they may.
     void scheduleTyping();
-    // Lets events run once, and sends typed characters the moment they may go.
-    void pump(std::chrono::duration<double> remaining);
     void sendFromButton(const QString &progress, void (ModemSession::*sequence)());
 
     void readBack();
+    // The reply to the read-back just made, once decoded or given up.
+    Reply awaitReply();
     void decodingPass();
     // Writes the given configuration, or the twelve fields' when none is.
     void writeConfiguration(const ModemConfig *given);
@@ -205,15 +220,13 @@ private:
     void showPacketFailure(const Failure &failure);
 
     void confirmSet(const ModemConfig::Texts &decoded);
-    void waitForReplyEnd(const bool &ended);
+    void keepReceived(const QString &chunk);
 
     void showFields(const QString &text);
-    void setButtonsEnabled(std::initializer_list<ModemView::Button> buttons, bool enabled);
 
     CommControl &m_comm;
     Dialogs &m_dialogs;
     const Clock &m_clock;
-    EventPump &m_pump;
     Timer &m_timer1;
     // The window's view; a scan's try reports to its own view instead.
     ModemView *m_view;
@@ -228,12 +241,13 @@ private:
     bool NoReply = true;
     // Received characters go to the terminal's receive box.
     bool TermEcho = true;
-    QString PortSetting;
     int m_exchangeDepth = 0;
     // The quiet time started with the session has not ended yet.
     bool m_startupPass = true;
     // Characters received since the session began; never wraps in practice.
-    qint64 m_received = 0;
+    qint64 m_receivedCount = 0;
+    // Received bytes not yet taken by a data wait.
+    QByteArray m_received;
     // The configuration the last Set wrote, kept until the read-back after
     // it decodes or another read-back starts.
     std::optional<ModemConfig> m_sent;
@@ -244,29 +258,13 @@ private:
     bool m_confirmPending = false;
     // The next read-back is the one after a Set.
     bool m_readBackConfirms = false;
-    // Devices lost since the session began, and the count when the running
-    // exchange began: a loss during an exchange stays the status at its end.
-    int m_losses = 0;
+    // The losses counted when the running exchange began: a loss during an
+    // exchange stays the status at its end.
     int m_lossesAtExchangeStart = 0;
-    // The last loss's short status and whole text.
-    std::pair<QString, QString> m_lossStatus;
-    // What the serial component said when the port was last lost.
-    QString m_lossDescription;
-    // Why the last open failed, short and whole; empty after an open that
-    // worked. The read-back after a failed open leaves it as the status.
-    std::pair<QString, QString> m_openFailure;
 
-    bool m_commandMode = false;
     bool m_aborted = false;
-    // The line rate in force, and the clock's reading when the last byte sent
-    // will have left the line.
-    double m_lineRate = kFallbackLineRate;
-    double m_lineFreeAt = 0;
-    // Typed characters not yet sent, and until when a sequence just sent
-    // keeps them back; a sequence is due (waiting for its quiet line).
-    QString m_typed;
-    double m_typingHeldUntil = 0;
-    bool m_sequenceDue = false;
+    LineGuard m_line;
+    PortConnection m_connection;
     QTimer m_typingTimer;
     qint64 m_receivedAtRequest = 0;
     qint64 m_replyLength = 0;
