@@ -25,10 +25,10 @@ QString summary(const CliRequest &request)
     parts << "baud=" + QString::number(request.baud);
     if (request.json)
         parts << "json";
-    for (const ModemConfig::Field field : ModemConfig::kFields) {
-        const auto &edit = request.edits[static_cast<size_t>(field)];
+    for (const ModemConfig::Setting setting : ModemConfig::kSettings) {
+        const auto &edit = request.edits[static_cast<size_t>(setting)];
         if (edit)
-            parts << ModemConfig::name(field) + "=" + QString::number(*edit, 16).toUpper();
+            parts << ModemConfig::name(setting) + "=" + QString::number(*edit, 16).toUpper();
     }
     if (!request.fromFile.isEmpty())
         parts << "from=" + request.fromFile;

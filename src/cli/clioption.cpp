@@ -7,7 +7,7 @@
 #include <optional>
 
 using Command = CliRequest::Command;
-using Field = ModemConfig::Field;
+using Setting = ModemConfig::Setting;
 
 namespace {
 // Sets target to a value read strictly, or says the form it takes.
@@ -66,11 +66,11 @@ QString applyJson(CliRequest &request, const QString &, const QString &)
     return {};
 }
 
-template<Field field>
+template<Setting setting>
 QString applyEdit(CliRequest &request, const QString &option, const QString &value)
 {
-    std::optional<quint32> &edit = request.edits[static_cast<size_t>(field)];
-    if (ModemConfig::isAddress(field))
+    std::optional<quint32> &edit = request.edits[static_cast<size_t>(setting)];
+    if (ModemConfig::isAddress(setting))
         return store(edit, StrictValue::address(value), option, value, StrictValue::addressForm());
     return store(edit, StrictValue::byte(value), option, value, StrictValue::byteForm());
 }
@@ -81,14 +81,14 @@ QString applyFrom(CliRequest &request, const QString &option, const QString &val
                      QStringLiteral("a file that \"read --json\" wrote, or - for standard input"));
 }
 
-template<Field field>
+template<Setting setting>
 CliOption edit(const QString &help)
 {
-    return {.names = {ModemConfig::name(field)},
+    return {.names = {ModemConfig::name(setting)},
             .valueName =
-                ModemConfig::isAddress(field) ? QStringLiteral("HEX8") : QStringLiteral("N"),
+                ModemConfig::isAddress(setting) ? QStringLiteral("HEX8") : QStringLiteral("N"),
             .uses = {{{Command::Write}, help}},
-            .apply = &applyEdit<field>};
+            .apply = &applyEdit<setting>};
 }
 
 QString dashed(const QString &name)
@@ -139,12 +139,12 @@ const QList<CliOption> &CliOption::all()
                   {{Command::Find},
                    QStringLiteral("one JSON object {\"path\", \"rate\"} instead")}},
          .apply = &applyJson},
-        edit<Field::Destination>(QStringLiteral("destination address, exactly 8 hex digits")),
-        edit<Field::Module>(QStringLiteral("module address, exactly 8 hex digits")),
-        edit<Field::Channel>(QStringLiteral("RF channel, 0 to 255")),
-        edit<Field::Power>(QStringLiteral("Tx power, 0 to 255")),
-        edit<Field::TxSize>(QStringLiteral("Tx packet size, 0 to 255")),
-        edit<Field::RxSize>(QStringLiteral("Rx packet size, 0 to 255")),
+        edit<Setting::Destination>(QStringLiteral("destination address, exactly 8 hex digits")),
+        edit<Setting::Module>(QStringLiteral("module address, exactly 8 hex digits")),
+        edit<Setting::Channel>(QStringLiteral("RF channel, 0 to 255")),
+        edit<Setting::Power>(QStringLiteral("Tx power, 0 to 255")),
+        edit<Setting::TxSize>(QStringLiteral("Tx packet size, 0 to 255")),
+        edit<Setting::RxSize>(QStringLiteral("Rx packet size, 0 to 255")),
         {.names = {QStringLiteral("from")},
          .valueName = QStringLiteral("FILE"),
          .uses = {{{Command::Write},
