@@ -2,6 +2,7 @@
 #include "modemconfig.h"
 
 #include "numberreader.h"
+#include "strictnumber.h"
 #include "system/failure.h"
 
 #include <QJsonDocument>
@@ -10,19 +11,14 @@
 #include <QRegularExpression>
 
 namespace {
-constexpr int kAddressBytes = 4;
-constexpr quint32 kLargestByte = 0xFF;
+constexpr int kAddressBytes = AddressEntry::kBytes;
+constexpr quint32 kLargestByte = StrictNumber::kLargestByte;
 constexpr quint32 kLargestAddress = 0xFFFFFFFF;
 
 int firstByte(ModemConfig::Setting setting)
 {
     const int index = static_cast<int>(setting);
     return index < 2 ? index * kAddressBytes : 2 * kAddressBytes + (index - 2);
-}
-
-QString hexText(quint32 value, int digits)
-{
-    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
 std::int16_t readField(int field, const QString &text)
@@ -67,24 +63,6 @@ std::optional<quint8> fieldByte(const QString &text, bool hexadecimal)
     if (value > kLargestByte)
         return std::nullopt;
     return static_cast<quint8>(value);
-}
-
-// A JSON value as the field's value: an address as 8 hexadecimal digits, a
-// number as a whole JSON number from 0 to 255.
-std::optional<quint32> jsonValue(const QJsonValue &value, bool address)
-{
-    if (address) {
-        static const QRegularExpression form(QStringLiteral("^[0-9A-Fa-f]{8}$"));
-        if (!value.isString() || !form.match(value.toString()).hasMatch())
-            return std::nullopt;
-        return value.toString().toUInt(nullptr, 16);
-    }
-    if (!value.isDouble())
-        return std::nullopt;
-    const double number = value.toDouble();
-    if (number < 0 || number > kLargestByte || number != static_cast<double>(value.toInt()))
-        return std::nullopt;
-    return static_cast<quint32>(value.toInt());
 }
 } // namespace
 
@@ -176,11 +154,17 @@ std::optional<ModemConfig> ModemConfig::fromJson(const QByteArray &json, JsonErr
             error = {QStringLiteral("\"%1\" is missing, and there is no \"bytes\"").arg(key), 0};
             return std::nullopt;
         }
-        const std::optional<quint32> value = jsonValue(object.value(key), isAddress(setting));
+        const QJsonValue given = object.value(key);
+        const std::optional<quint32> value =
+            isAddress(setting) ? StrictNumber::jsonAddress(given) : StrictNumber::jsonByte(given);
         if (!value) {
             error = {isAddress(setting)
-                         ? QStringLiteral("\"%1\" must be a text of 8 hexadecimal digits").arg(key)
-                         : QStringLiteral("\"%1\" must be a whole number from 0 to 255").arg(key),
+                         ? QStringLiteral("\"%1\" must be a text of %2 hexadecimal digits")
+                               .arg(key)
+                               .arg(AddressEntry::kLength)
+                         : QStringLiteral("\"%1\" must be a whole number from 0 to %2")
+                               .arg(key)
+                               .arg(kLargestByte),
                      lineOfKey(json, key)};
             return std::nullopt;
         }
@@ -328,7 +312,7 @@ QString ModemConfig::jsonKey(Setting setting)
 
 QString ModemConfig::valueText(Setting setting) const
 {
-    return isAddress(setting) ? hexText(value(setting), 2 * kAddressBytes)
+    return isAddress(setting) ? AddressEntry::text(value(setting))
                               : QString::number(value(setting));
 }
 

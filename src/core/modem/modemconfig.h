@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "address/addressentry.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -19,8 +21,8 @@ class ModemConfig
 {
 public:
     static constexpr int kByteCount = 12;
-    // Fields 0 to 7 are address bytes, shown in hexadecimal.
-    static constexpr int kHexFields = 8;
+    // The two addresses' bytes come first, shown in hexadecimal.
+    static constexpr int kHexFields = 2 * AddressEntry::kBytes;
     using Bytes = std::array<quint8, kByteCount>;
     // One text per field, in packet order.
     using Texts = std::array<QString, kByteCount>;
@@ -118,7 +120,7 @@ public:
         return setting == Setting::Destination || setting == Setting::Module;
     }
 
-    // An address as 8 upper-case hexadecimal digits, a number in decimal.
+    // An address in upper-case hexadecimal, a number in decimal.
     QString valueText(Setting setting) const;
     // Six lines "name value", each ending in a line feed.
     QString toText() const;
