@@ -42,6 +42,10 @@ private Q_SLOTS:
     void longLinesAreCountedNotCopied();
     void cutsAddressIntoPieces_data();
     void cutsAddressIntoPieces();
+    void readsAddress_data();
+    void readsAddress();
+    void writesAddress_data();
+    void writesAddress();
 };
 
 void AddressLinesTest::splitsLines_data()
@@ -222,6 +226,58 @@ void AddressLinesTest::cutsAddressIntoPieces()
     QFETCH(QStringList, pieces);
     const auto cut = AddressEntry::pieces(address);
     QCOMPARE(QStringList(cut.begin(), cut.end()), pieces);
+}
+
+void AddressLinesTest::readsAddress_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<quint32>("value");
+    QTest::newRow("upper") << "7F7F7F7E" << true << 0x7F7F7F7Eu;
+    QTest::newRow("lower and mixed") << "0a01fF05" << true << 0x0A01FF05u;
+    QTest::newRow("zero") << "00000000" << true << 0u;
+    QTest::newRow("largest") << "FFFFFFFF" << true << 0xFFFFFFFFu;
+    QTest::newRow("seven digits") << "7F7F7F7" << false << 0u;
+    QTest::newRow("nine digits") << "0A01FF050" << false << 0u;
+    QTest::newRow("empty") << "" << false << 0u;
+    QTest::newRow("0x prefix") << "0x01FF05" << false << 0u;
+    QTest::newRow("beyond F") << "7F7F7F7G" << false << 0u;
+    QTest::newRow("sign") << "+7F7F7F7" << false << 0u;
+    QTest::newRow("blank inside") << "7F7F 7F7" << false << 0u;
+    QTest::newRow("blank after") << "7F7F7F7 " << false << 0u;
+    QTest::newRow("line feed after") << "7F7F7F7E\n" << false << 0u;
+    QTest::newRow("fullwidth letter") << "7F7F7F7\uFF21" << false << 0u;
+    QTest::newRow("other script digit") << "7F7F7F7\u0661" << false << 0u;
+}
+
+void AddressLinesTest::readsAddress()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, taken);
+    QFETCH(quint32, value);
+    const std::optional<quint32> read = AddressEntry::value(text);
+    QCOMPARE(read.has_value(), taken);
+    if (taken)
+        QCOMPARE(*read, value);
+}
+
+void AddressLinesTest::writesAddress_data()
+{
+    QTest::addColumn<quint32>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero keeps its digits") << 0u << "00000000";
+    QTest::newRow("leading zeros") << 0x0A01FF05u << "0A01FF05";
+    QTest::newRow("upper case") << 0xabcdef12u << "ABCDEF12";
+    QTest::newRow("largest") << 0xFFFFFFFFu << "FFFFFFFF";
+}
+
+void AddressLinesTest::writesAddress()
+{
+    QFETCH(quint32, value);
+    QFETCH(QString, text);
+    QCOMPARE(AddressEntry::text(value), text);
+    QVERIFY(AddressEntry::value(text) == value);
+    QVERIFY(AddressEntry::hasValidLength(text));
 }
 
 QTEST_GUILESS_MAIN(AddressLinesTest)

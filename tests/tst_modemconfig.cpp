@@ -206,11 +206,11 @@ void ModemConfigTest::refusesJson()
 
 void ModemConfigTest::editsAndDifferences()
 {
-    using Field = ModemConfig::Field;
+    using Setting = ModemConfig::Setting;
     const ModemConfig read = fromHex("7F7F7F7E0A01FF050A031E1E");
     ModemConfig::Edits edits;
-    edits[static_cast<size_t>(Field::Module)] = 0x01020304;
-    edits[static_cast<size_t>(Field::Power)] = 5;
+    edits[static_cast<size_t>(Setting::Module)] = 0x01020304;
+    edits[static_cast<size_t>(Setting::Power)] = 5;
     const ModemConfig wanted = read.withEdits(edits);
     QCOMPARE(hexOf(wanted), QString("7F7F7F7E010203040A051E1E"));
     using Difference = ModemConfig::Difference;
@@ -219,10 +219,10 @@ void ModemConfigTest::editsAndDifferences()
                  {4, "A", "1"}, {5, "1", "2"}, {6, "FF", "3"}, {7, "5", "4"}, {9, "3", "5"}}));
     QVERIFY(wanted.differences(wanted).isEmpty());
     // Each field belongs to one setting, for messages that name settings.
-    QCOMPARE(ModemConfig::settingOf(0), Field::Destination);
-    QCOMPARE(ModemConfig::settingOf(7), Field::Module);
-    QCOMPARE(ModemConfig::settingOf(8), Field::Channel);
-    QCOMPARE(ModemConfig::settingOf(11), Field::RxSize);
+    QCOMPARE(ModemConfig::settingOf(0), Setting::Destination);
+    QCOMPARE(ModemConfig::settingOf(7), Setting::Module);
+    QCOMPARE(ModemConfig::settingOf(8), Setting::Channel);
+    QCOMPARE(ModemConfig::settingOf(11), Setting::RxSize);
 }
 
 void ModemConfigTest::namesTheLine_data()

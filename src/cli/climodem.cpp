@@ -34,17 +34,17 @@ CliModem::Outcome CliModem::write(const ModemConfig &config)
     if (outcome.exitCode != ExitCode::Success)
         return outcome;
     // One message a setting, however many of its bytes the modem did not take.
-    QList<ModemConfig::Field> notTaken;
+    QList<ModemConfig::Setting> notTaken;
     for (const ModemConfig::Difference &difference : m_session.notTaken()) {
-        const ModemConfig::Field field = ModemConfig::settingOf(difference.field);
-        if (notTaken.contains(field))
+        const ModemConfig::Setting setting = ModemConfig::settingOf(difference.field);
+        if (notTaken.contains(setting))
             continue;
-        notTaken.append(field);
+        notTaken.append(setting);
         outcome.exitCode = ExitCode::NotTaken;
         outcome.messages.append(
             QStringLiteral("the modem did not take %1: sent %2, modem reports %3")
-                .arg(ModemConfig::name(field), config.valueText(field),
-                     outcome.config->valueText(field)));
+                .arg(ModemConfig::name(setting), config.valueText(setting),
+                     outcome.config->valueText(setting)));
     }
     return outcome;
 }

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "clioption.h"
 
-#include "strictvalue.h"
+#include "address/addressentry.h"
+#include "modem/strictnumber.h"
 
 #include <algorithm>
 #include <optional>
 
 using Command = CliRequest::Command;
-using Field = ModemConfig::Field;
+using Setting = ModemConfig::Setting;
 
 namespace {
 // Sets target to a value read strictly, or says the form it takes.
@@ -52,12 +53,12 @@ QString applyDevices(CliRequest &request, const QString &option, const QString &
 
 QString applyComm(CliRequest &request, const QString &option, const QString &value)
 {
-    return store(request.comm, StrictValue::comm(value), option, value, StrictValue::commForm());
+    return store(request.comm, StrictNumber::comm(value), option, value, StrictNumber::commForm());
 }
 
 QString applyBaud(CliRequest &request, const QString &option, const QString &value)
 {
-    return store(request.baud, StrictValue::baud(value), option, value, StrictValue::baudForm());
+    return store(request.baud, StrictNumber::baud(value), option, value, StrictNumber::baudForm());
 }
 
 QString applyJson(CliRequest &request, const QString &, const QString &)
@@ -66,13 +67,14 @@ QString applyJson(CliRequest &request, const QString &, const QString &)
     return {};
 }
 
-template<Field field>
+template<Setting setting>
 QString applyEdit(CliRequest &request, const QString &option, const QString &value)
 {
-    std::optional<quint32> &edit = request.edits[static_cast<size_t>(field)];
-    if (ModemConfig::isAddress(field))
-        return store(edit, StrictValue::address(value), option, value, StrictValue::addressForm());
-    return store(edit, StrictValue::byte(value), option, value, StrictValue::byteForm());
+    std::optional<quint32> &edit = request.edits[static_cast<size_t>(setting)];
+    if (ModemConfig::isAddress(setting))
+        return store(edit, StrictNumber::address(value), option, value,
+                     StrictNumber::addressForm());
+    return store(edit, StrictNumber::byte(value), option, value, StrictNumber::byteForm());
 }
 
 QString applyFrom(CliRequest &request, const QString &option, const QString &value)
@@ -81,14 +83,27 @@ QString applyFrom(CliRequest &request, const QString &option, const QString &val
                      QStringLiteral("a file that \"read --json\" wrote, or - for standard input"));
 }
 
-template<Field field>
+template<Setting setting>
 CliOption edit(const QString &help)
 {
-    return {.names = {ModemConfig::name(field)},
-            .valueName =
-                ModemConfig::isAddress(field) ? QStringLiteral("HEX8") : QStringLiteral("N"),
+    return {.names = {ModemConfig::name(setting)},
+            .valueName = ModemConfig::isAddress(setting)
+                             ? QStringLiteral("HEX%1").arg(AddressEntry::kLength)
+                             : QStringLiteral("N"),
             .uses = {{{Command::Write}, help}},
-            .apply = &applyEdit<field>};
+            .apply = &applyEdit<setting>};
+}
+
+QString addressHelp(const QString &which)
+{
+    return QStringLiteral("%1 address, exactly %2 hex digits")
+        .arg(which)
+        .arg(AddressEntry::kLength);
+}
+
+QString byteHelp(const QString &what)
+{
+    return QStringLiteral("%1, 0 to %2").arg(what).arg(StrictNumber::kLargestByte);
 }
 
 QString dashed(const QString &name)
@@ -139,12 +154,12 @@ const QList<CliOption> &CliOption::all()
                   {{Command::Find},
                    QStringLiteral("one JSON object {\"path\", \"rate\"} instead")}},
          .apply = &applyJson},
-        edit<Field::Destination>(QStringLiteral("destination address, exactly 8 hex digits")),
-        edit<Field::Module>(QStringLiteral("module address, exactly 8 hex digits")),
-        edit<Field::Channel>(QStringLiteral("RF channel, 0 to 255")),
-        edit<Field::Power>(QStringLiteral("Tx power, 0 to 255")),
-        edit<Field::TxSize>(QStringLiteral("Tx packet size, 0 to 255")),
-        edit<Field::RxSize>(QStringLiteral("Rx packet size, 0 to 255")),
+        edit<Setting::Destination>(addressHelp(QStringLiteral("destination"))),
+        edit<Setting::Module>(addressHelp(QStringLiteral("module"))),
+        edit<Setting::Channel>(byteHelp(QStringLiteral("RF channel"))),
+        edit<Setting::Power>(byteHelp(QStringLiteral("Tx power"))),
+        edit<Setting::TxSize>(byteHelp(QStringLiteral("Tx packet size"))),
+        edit<Setting::RxSize>(byteHelp(QStringLiteral("Rx packet size"))),
         {.names = {QStringLiteral("from")},
          .valueName = QStringLiteral("FILE"),
          .uses = {{{Command::Write},

@@ -62,7 +62,7 @@ void checkNormalize(const QString &typed, const QString &address)
 
 void checkPieces(const QString &address)
 {
-    const std::array<QString, 4> pieces = AddressEntry::pieces(address);
+    const std::array<QString, AddressEntry::kBytes> pieces = AddressEntry::pieces(address);
     QString joined;
     for (const QString &piece : pieces) {
         require(piece.size() <= 2, "a piece has two characters at most");

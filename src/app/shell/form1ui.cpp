@@ -212,21 +212,23 @@ void Form1Ui::setupModemPage(const Twips &twips)
                                         &Text5, &Text6, &Text7, &Text8};
     const char *const addressNames[] = {"Text1", "Text2", "Text3", "Text4",
                                         "Text5", "Text6", "Text7", "Text8"};
-    for (int i = 0; i < 8; ++i) {
-        const bool destination = i < 4;
-        const QRect geometry = twips.rect(2160 + 600 * (i % 4), destination ? 600 : 1080, 540,
-                                          destination ? 360 : 372);
+    constexpr int kAddressBytes = AddressEntry::kBytes;
+    for (int i = 0; i < ModemConfig::kHexFields; ++i) {
+        const bool destination = i < kAddressBytes;
+        const QRect geometry = twips.rect(2160 + 600 * (i % kAddressBytes),
+                                          destination ? 600 : 1080, 540, destination ? 360 : 372);
         QLineEdit *box = addConfigBox(ModemPic, addressNames[i], ModemConfig::kUnread, geometry);
         box->setMaxLength(2);
         *addressBoxes[i] = box;
     }
     addLabel(ModemPic, "Label13", QStringLiteral("0-FF Hex"), twips.rect(4560, 600, 780, 252));
     addLabel(ModemPic, "Label14", QStringLiteral("0-FF Hex"), twips.rect(4560, 1080, 780, 252));
-    for (int i = 0; i < 8; ++i) {
-        const QLabel *row = rowLabels[i < 4 ? 0 : 1];
-        nameForScreenReaders(*addressBoxes[i],
-                             QStringLiteral("%1, byte %2").arg(row->text()).arg(i % 4 + 1),
-                             QStringLiteral("0-FF Hex"));
+    for (int i = 0; i < ModemConfig::kHexFields; ++i) {
+        const QLabel *row = rowLabels[i < kAddressBytes ? 0 : 1];
+        nameForScreenReaders(
+            *addressBoxes[i],
+            QStringLiteral("%1, byte %2").arg(row->text()).arg(i % kAddressBytes + 1),
+            QStringLiteral("0-FF Hex"));
     }
 
     Text9 = addConfigBox(ModemPic, "Text9", QStringLiteral("?"), twips.rect(2160, 1680, 660, 360));

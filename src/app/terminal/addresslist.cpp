@@ -19,7 +19,9 @@ void AddressList::Command6_Click(QComboBox &combo4)
                                              QStringLiteral("Add Address"));
     const QString address = AddressEntry::normalize(typed);
     if (!AddressEntry::hasValidLength(address)) {
-        m_dialogs.messageBox(QStringLiteral("Must be 8 digit ie 7F7F7F7F"), Application::title());
+        m_dialogs.messageBox(
+            QStringLiteral("Must be %1 digit ie 7F7F7F7F").arg(AddressEntry::kLength),
+            Application::title());
         return;
     }
     const QString failure = m_file.append(address);

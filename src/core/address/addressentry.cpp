@@ -1,6 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "addressentry.h"
 
+#include <algorithm>
+
+namespace {
+bool isHexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+}
+} // namespace
+
 QString AddressEntry::normalize(const QString &typed)
 {
     QString upper = typed;
@@ -20,10 +30,22 @@ QString AddressEntry::normalize(const QString &typed)
     return upper.mid(first, last - first);
 }
 
-std::array<QString, 4> AddressEntry::pieces(const QString &address)
+std::optional<quint32> AddressEntry::value(const QString &text)
 {
-    std::array<QString, 4> result;
-    for (qsizetype i = 0; i < 4; ++i)
+    if (!hasValidLength(text) || !std::all_of(text.cbegin(), text.cend(), isHexDigit))
+        return std::nullopt;
+    return text.toUInt(nullptr, 16);
+}
+
+QString AddressEntry::text(quint32 address)
+{
+    return QStringLiteral("%1").arg(address, kLength, 16, QLatin1Char('0')).toUpper();
+}
+
+std::array<QString, AddressEntry::kBytes> AddressEntry::pieces(const QString &address)
+{
+    std::array<QString, kBytes> result;
+    for (qsizetype i = 0; i < kBytes; ++i)
         result[static_cast<size_t>(i)] = address.mid(2 * i, 2);
     return result;
 }

@@ -2,6 +2,7 @@
 #include "modemconfig.h"
 
 #include "numberreader.h"
+#include "strictnumber.h"
 #include "system/failure.h"
 
 #include <QJsonDocument>
@@ -10,19 +11,14 @@
 #include <QRegularExpression>
 
 namespace {
-constexpr int kAddressBytes = 4;
-constexpr quint32 kLargestByte = 0xFF;
+constexpr int kAddressBytes = AddressEntry::kBytes;
+constexpr quint32 kLargestByte = StrictNumber::kLargestByte;
 constexpr quint32 kLargestAddress = 0xFFFFFFFF;
 
-int firstByte(ModemConfig::Field field)
+int firstByte(ModemConfig::Setting setting)
 {
-    const int index = static_cast<int>(field);
+    const int index = static_cast<int>(setting);
     return index < 2 ? index * kAddressBytes : 2 * kAddressBytes + (index - 2);
-}
-
-QString hexText(quint32 value, int digits)
-{
-    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
 std::int16_t readField(int field, const QString &text)
@@ -67,24 +63,6 @@ std::optional<quint8> fieldByte(const QString &text, bool hexadecimal)
     if (value > kLargestByte)
         return std::nullopt;
     return static_cast<quint8>(value);
-}
-
-// A JSON value as the field's value: an address as 8 hexadecimal digits, a
-// number as a whole JSON number from 0 to 255.
-std::optional<quint32> jsonValue(const QJsonValue &value, bool address)
-{
-    if (address) {
-        static const QRegularExpression form(QStringLiteral("^[0-9A-Fa-f]{8}$"));
-        if (!value.isString() || !form.match(value.toString()).hasMatch())
-            return std::nullopt;
-        return value.toString().toUInt(nullptr, 16);
-    }
-    if (!value.isDouble())
-        return std::nullopt;
-    const double number = value.toDouble();
-    if (number < 0 || number > kLargestByte || number != static_cast<double>(value.toInt()))
-        return std::nullopt;
-    return static_cast<quint32>(value.toInt());
 }
 } // namespace
 
@@ -168,31 +146,37 @@ std::optional<ModemConfig> ModemConfig::fromJson(const QByteArray &json, JsonErr
     }
 
     ModemConfig config = fromBytes.value_or(ModemConfig());
-    for (const Field field : kFields) {
-        const QString key = jsonKey(field);
+    for (const Setting setting : kSettings) {
+        const QString key = jsonKey(setting);
         if (!object.contains(key)) {
             if (fromBytes)
                 continue;
             error = {QStringLiteral("\"%1\" is missing, and there is no \"bytes\"").arg(key), 0};
             return std::nullopt;
         }
-        const std::optional<quint32> value = jsonValue(object.value(key), isAddress(field));
+        const QJsonValue given = object.value(key);
+        const std::optional<quint32> value =
+            isAddress(setting) ? StrictNumber::jsonAddress(given) : StrictNumber::jsonByte(given);
         if (!value) {
-            error = {isAddress(field)
-                         ? QStringLiteral("\"%1\" must be a text of 8 hexadecimal digits").arg(key)
-                         : QStringLiteral("\"%1\" must be a whole number from 0 to 255").arg(key),
+            error = {isAddress(setting)
+                         ? QStringLiteral("\"%1\" must be a text of %2 hexadecimal digits")
+                               .arg(key)
+                               .arg(AddressEntry::kLength)
+                         : QStringLiteral("\"%1\" must be a whole number from 0 to %2")
+                               .arg(key)
+                               .arg(kLargestByte),
                      lineOfKey(json, key)};
             return std::nullopt;
         }
-        if (fromBytes && fromBytes->value(field) != *value) {
+        if (fromBytes && fromBytes->value(setting) != *value) {
             ModemConfig shown;
-            shown.setValue(field, *value);
+            shown.setValue(setting, *value);
             error = {QStringLiteral("\"%1\" says %2 but \"bytes\" says %3")
-                         .arg(key, shown.valueText(field), fromBytes->valueText(field)),
+                         .arg(key, shown.valueText(setting), fromBytes->valueText(setting)),
                      lineOfKey(json, key)};
             return std::nullopt;
         }
-        config.setValue(field, *value);
+        config.setValue(setting, *value);
     }
     return config;
 }
@@ -254,17 +238,17 @@ QList<ModemConfig::Difference> ModemConfig::differences(const ModemConfig &other
     return differences(other.texts());
 }
 
-ModemConfig::Field ModemConfig::settingOf(int field)
+ModemConfig::Setting ModemConfig::settingOf(int field)
 {
     if (field < kHexFields)
-        return field < kAddressBytes ? Field::Destination : Field::Module;
-    return kFields.at(static_cast<size_t>(2 + field - kHexFields));
+        return field < kAddressBytes ? Setting::Destination : Setting::Module;
+    return kSettings.at(static_cast<size_t>(2 + field - kHexFields));
 }
 
-quint32 ModemConfig::value(Field field) const
+quint32 ModemConfig::value(Setting setting) const
 {
-    const auto first = static_cast<size_t>(firstByte(field));
-    if (!isAddress(field))
+    const auto first = static_cast<size_t>(firstByte(setting));
+    if (!isAddress(setting))
         return m_bytes[first];
     quint32 value = 0;
     for (size_t i = 0; i < kAddressBytes; ++i)
@@ -272,10 +256,10 @@ quint32 ModemConfig::value(Field field) const
     return value;
 }
 
-void ModemConfig::setValue(Field field, quint32 value)
+void ModemConfig::setValue(Setting setting, quint32 value)
 {
-    const auto first = static_cast<size_t>(firstByte(field));
-    if (!isAddress(field)) {
+    const auto first = static_cast<size_t>(firstByte(setting));
+    if (!isAddress(setting)) {
         m_bytes[first] = static_cast<quint8>(std::min(value, kLargestByte));
         return;
     }
@@ -286,57 +270,57 @@ void ModemConfig::setValue(Field field, quint32 value)
 ModemConfig ModemConfig::withEdits(const Edits &edits) const
 {
     ModemConfig edited = *this;
-    for (const Field field : kFields) {
-        const std::optional<quint32> &edit = edits[static_cast<size_t>(field)];
+    for (const Setting setting : kSettings) {
+        const std::optional<quint32> &edit = edits[static_cast<size_t>(setting)];
         if (edit)
-            edited.setValue(field,
-                            std::min(*edit, isAddress(field) ? kLargestAddress : kLargestByte));
+            edited.setValue(setting,
+                            std::min(*edit, isAddress(setting) ? kLargestAddress : kLargestByte));
     }
     return edited;
 }
 
-QString ModemConfig::name(Field field)
+QString ModemConfig::name(Setting setting)
 {
-    switch (field) {
-    case Field::Destination:
+    switch (setting) {
+    case Setting::Destination:
         return QStringLiteral("destination");
-    case Field::Module:
+    case Setting::Module:
         return QStringLiteral("module");
-    case Field::Channel:
+    case Setting::Channel:
         return QStringLiteral("channel");
-    case Field::Power:
+    case Setting::Power:
         return QStringLiteral("power");
-    case Field::TxSize:
+    case Setting::TxSize:
         return QStringLiteral("tx-size");
-    case Field::RxSize:
+    case Setting::RxSize:
         return QStringLiteral("rx-size");
     }
     return {};
 }
 
-QString ModemConfig::jsonKey(Field field)
+QString ModemConfig::jsonKey(Setting setting)
 {
-    switch (field) {
-    case Field::TxSize:
+    switch (setting) {
+    case Setting::TxSize:
         return QStringLiteral("txSize");
-    case Field::RxSize:
+    case Setting::RxSize:
         return QStringLiteral("rxSize");
     default:
-        return name(field);
+        return name(setting);
     }
 }
 
-QString ModemConfig::valueText(Field field) const
+QString ModemConfig::valueText(Setting setting) const
 {
-    return isAddress(field) ? hexText(value(field), 2 * kAddressBytes)
-                            : QString::number(value(field));
+    return isAddress(setting) ? AddressEntry::text(value(setting))
+                              : QString::number(value(setting));
 }
 
 QString ModemConfig::toText() const
 {
     QString text;
-    for (const Field field : kFields)
-        text += name(field) + QLatin1Char(' ') + valueText(field) + QLatin1Char('\n');
+    for (const Setting setting : kSettings)
+        text += name(setting) + QLatin1Char(' ') + valueText(setting) + QLatin1Char('\n');
     return text;
 }
 
@@ -344,11 +328,11 @@ QString ModemConfig::toJson() const
 {
     // Written by hand to keep the keys in packet order.
     QStringList members;
-    for (const Field field : kFields) {
-        const QString value = isAddress(field)
-                                  ? QLatin1Char('"') + valueText(field) + QLatin1Char('"')
-                                  : valueText(field);
-        members.append(QLatin1Char('"') + jsonKey(field) + QStringLiteral("\":") + value);
+    for (const Setting setting : kSettings) {
+        const QString value = isAddress(setting)
+                                  ? QLatin1Char('"') + valueText(setting) + QLatin1Char('"')
+                                  : valueText(setting);
+        members.append(QLatin1Char('"') + jsonKey(setting) + QStringLiteral("\":") + value);
     }
     const QByteArray raw(reinterpret_cast<const char *>(m_bytes.data()), kByteCount);
     members.append(QStringLiteral("\"bytes\":\"") + QString::fromLatin1(raw.toHex().toUpper()) +

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "address/addressentry.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -19,14 +21,14 @@ class ModemConfig
 {
 public:
     static constexpr int kByteCount = 12;
-    // Fields 0 to 7 are address bytes, shown in hexadecimal.
-    static constexpr int kHexFields = 8;
+    // The two addresses' bytes come first, shown in hexadecimal.
+    static constexpr int kHexFields = 2 * AddressEntry::kBytes;
     using Bytes = std::array<quint8, kByteCount>;
     // One text per field, in packet order.
     using Texts = std::array<QString, kByteCount>;
 
     // The six settings, in packet order.
-    enum class Field
+    enum class Setting
     {
         Destination,
         Module,
@@ -35,13 +37,13 @@ public:
         TxSize,
         RxSize,
     };
-    static constexpr int kFieldCount = 6;
-    static constexpr std::array<Field, kFieldCount> kFields{Field::Destination, Field::Module,
-                                                            Field::Channel,     Field::Power,
-                                                            Field::TxSize,      Field::RxSize};
+    static constexpr int kSettingCount = 6;
+    static constexpr std::array<Setting, kSettingCount> kSettings{
+        Setting::Destination, Setting::Module, Setting::Channel,
+        Setting::Power,       Setting::TxSize, Setting::RxSize};
 
     // A value per setting, for the settings to replace.
-    using Edits = std::array<std::optional<quint32>, kFieldCount>;
+    using Edits = std::array<std::optional<quint32>, kSettingCount>;
 
     // A field whose value differs, both values in the field's own form ("7E",
     // "5"); reported is empty when the other side has no value there.
@@ -104,22 +106,22 @@ public:
     QList<Difference> differences(const Texts &shown) const;
     QList<Difference> differences(const ModemConfig &other) const;
 
-    quint32 value(Field field) const;
+    quint32 value(Setting setting) const;
     ModemConfig withEdits(const Edits &edits) const;
     // The setting a field belongs to.
-    static Field settingOf(int field);
+    static Setting settingOf(int field);
 
     // "destination", "module", "channel", "power", "tx-size", "rx-size".
-    static QString name(Field field);
+    static QString name(Setting setting);
     // "destination", "module", "channel", "power", "txSize", "rxSize".
-    static QString jsonKey(Field field);
-    static bool isAddress(Field field)
+    static QString jsonKey(Setting setting);
+    static bool isAddress(Setting setting)
     {
-        return field == Field::Destination || field == Field::Module;
+        return setting == Setting::Destination || setting == Setting::Module;
     }
 
-    // An address as 8 upper-case hexadecimal digits, a number in decimal.
-    QString valueText(Field field) const;
+    // An address in upper-case hexadecimal, a number in decimal.
+    QString valueText(Setting setting) const;
     // Six lines "name value", each ending in a line feed.
     QString toText() const;
     // One line: the six values and "bytes", 24 hexadecimal digits.
@@ -128,7 +130,7 @@ public:
     bool operator==(const ModemConfig &) const = default;
 
 private:
-    void setValue(Field field, quint32 value);
+    void setValue(Setting setting, quint32 value);
 
     Bytes m_bytes{};
 };

@@ -14,6 +14,9 @@ class CommControl : public QObject
 public:
     using QObject::QObject;
 
+    // The highest line speed setSettings takes.
+    static constexpr qint32 kHighestRate = 4'000'000;
+
     // "<rate>,n,8,1": line speed, no parity, 8 data bits, 1 stop bit.
     virtual void setSettings(const QString &settings) = 0;
     virtual void setCommPort(int portNumber) = 0;

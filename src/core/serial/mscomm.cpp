@@ -8,7 +8,6 @@
 #include <QScopedValueRollback>
 
 namespace {
-constexpr qint32 kHighestRate = 4'000'000;
 constexpr qsizetype kCompactAfter = 64 * 1024;
 
 // A comm port number of 0: the device was asked for by its path, not by a
