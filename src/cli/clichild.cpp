@@ -4,7 +4,8 @@
 #include "climessage.h"
 #include "exitcode.h"
 
-#include <csignal>
+#include "system/otherprocess.h"
+
 #include <utility>
 
 CliChild::CliChild(const QString &device, QTextStream &err, QObject *parent)
@@ -22,7 +23,7 @@ CliChild::~CliChild()
     // Only reached early when this program itself is ending abnormally: the
     // run is asked to end as on Ctrl-C, so that its modem leaves command mode.
     if (m_process.state() != QProcess::NotRunning) {
-        passOn(SIGTERM);
+        passOn(OtherProcess::endSignal());
         m_process.waitForFinished();
     }
 }
@@ -39,7 +40,7 @@ void CliChild::passOn(int signalNumber)
 {
     const qint64 pid = m_process.processId();
     if (pid > 0 && !m_ended)
-        ::kill(static_cast<pid_t>(pid), signalNumber);
+        OtherProcess::signal(pid, signalNumber);
 }
 
 void CliChild::readMessages()

@@ -2,16 +2,17 @@
 #pragma once
 
 #include <QObject>
-#include <QSocketNotifier>
 
 #include <memory>
+
+class QSerialPort;
 
 // Tells when the line under an open serial device hangs up: the USB adapter
 // was unplugged, or a pseudo-terminal's other side closed. Qt 6.4 reports
 // that as a read error, Qt 6.8 not at all (it reads nothing, again and
-// again), so the descriptor's own state decides: the event loop wakes it on
-// the error and hang-up conditions that poll(2) reports, and nothing is
-// polled or read here. POSIX only.
+// again), so the handle's own state decides: the event loop wakes the
+// watcher on the error and hang-up conditions of the handle, and nothing is
+// read here.
 class HangupWatcher final : public QObject
 {
     Q_OBJECT
@@ -20,8 +21,8 @@ public:
     explicit HangupWatcher(QObject *parent = nullptr);
     ~HangupWatcher() override;
 
-    // Watches an open descriptor, until stop() and before it is closed.
-    void watch(qintptr descriptor);
+    // Watches an open port, until stop() and before it is closed.
+    void watch(const QSerialPort &port);
     // Safe from a slot of hungUp().
     void stop();
 
@@ -30,7 +31,10 @@ Q_SIGNALS:
     void hungUp();
 
 private:
+    // The operating system's watch on one handle.
+    class Native;
+
     void check();
 
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<Native> m_native;
 };

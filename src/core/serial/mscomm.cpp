@@ -153,7 +153,7 @@ void MSComm::open()
     }
     // Whatever the device buffered before the program took it is not a reply.
     m_port.clear();
-    m_hangup.watch(m_port.handle());
+    m_hangup.watch(m_port);
     opened(path);
 }
 

@@ -9,25 +9,9 @@
 #include <QSerialPortInfo>
 
 namespace {
-const QString kPtyFolder = QStringLiteral("/dev/pts");
-
 QString hex4(quint16 value)
 {
     return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0'));
-}
-
-// The pseudo-terminals present, numbered ones only (not the multiplexer).
-QStringList ptys()
-{
-    QStringList paths;
-    const QDir folder(kPtyFolder);
-    for (const QString &name : folder.entryList(QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
-        bool number = false;
-        name.toInt(&number);
-        if (number)
-            paths.append(folder.filePath(name));
-    }
-    return paths;
 }
 
 SerialDevices::Device ptyDevice(const QString &path, const QString &node)
@@ -60,7 +44,7 @@ QList<SerialDevices::Device> SerialDevices::present(const PortMap &portMap, int 
         if (const auto device = describe(mapped))
             add(*device);
     }
-    for (const QString &pty : ptys())
+    for (const QString &pty : pseudoTerminals())
         add(ptyDevice(pty, pty));
     return devices;
 }
@@ -79,7 +63,7 @@ std::optional<SerialDevices::Device> SerialDevices::describe(const QString &path
         device.path = path;
         return device;
     }
-    if (node.startsWith(kPtyFolder + QLatin1Char('/')))
+    if (isPseudoTerminal(node))
         return ptyDevice(path, node);
     Device device;
     device.path = path;
@@ -105,6 +89,8 @@ SerialDevices::Device SerialDevices::fromInfo(const QSerialPortInfo &info,
 
 QString SerialDevices::linkTo(const QString &systemPath, const QString &folder)
 {
+    if (folder.isEmpty())
+        return {};
     const QString node = SerialDevices::node(systemPath);
     const QDir links(folder);
     for (const QFileInfo &link : links.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
@@ -169,14 +155,4 @@ QString SerialDevices::portLine(int portNumber, const QString &path)
         .arg(path, node,
              what.isEmpty() ? QStringLiteral("The serial library knows nothing more about it.")
                             : what);
-}
-
-QStringList SerialDevices::signature()
-{
-    QStringList names;
-    const QDir dev(QStringLiteral("/dev"));
-    names += dev.entryList({QStringLiteral("tty*")}, QDir::System, QDir::Name);
-    names += QDir(byIdFolder()).entryList(QDir::System | QDir::Files, QDir::Name);
-    names += QDir(kPtyFolder).entryList(QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    return names;
 }

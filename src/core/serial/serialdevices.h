@@ -39,7 +39,8 @@ public:
     // leads nowhere (yet): two names of one device give the same node.
     static QString node(const QString &path);
 
-    static QString byIdFolder() { return QStringLiteral("/dev/serial/by-id"); }
+    // The folder of stable links to the devices, or empty where there is none.
+    static QString byIdFolder();
 
     // Every device present: those the serial library finds, then the
     // devices that "Ports" entries name for comm ports first to last, then the
@@ -66,4 +67,10 @@ public:
     // Names that change when serial devices come or go; cheap to read, so a
     // timer can compare them before listing the devices again.
     static QStringList signature();
+
+private:
+    // The pseudo-terminals present, numbered ones only (not the multiplexer).
+    static QStringList pseudoTerminals();
+    // Whether a device node is one of them.
+    static bool isPseudoTerminal(const QString &node);
 };

@@ -1,36 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "seriallock.h"
 
+#include "system/otherprocess.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QStandardPaths>
 #include <QSysInfo>
-
-#include <cerrno>
-#include <csignal>
-
-namespace {
-// The folders QSerialPort looks in, in its order.
-QStringList lockFolders()
-{
-    return {QStringLiteral("/var/lock"),
-            QStringLiteral("/etc/locks"),
-            QStringLiteral("/var/spool/locks"),
-            QStringLiteral("/var/spool/uucp"),
-            QStringLiteral("/tmp"),
-            QStringLiteral("/var/tmp"),
-            QStringLiteral("/var/lock/lockdev"),
-            QStringLiteral("/run/lock"),
-            QStandardPaths::writableLocation(QStandardPaths::TempLocation)};
-}
-
-bool processRuns(qint64 pid)
-{
-    // EPERM: it runs, as another user.
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-} // namespace
 
 QString SerialLock::fileName(const QString &devicePath)
 {
@@ -54,7 +30,7 @@ std::optional<SerialLock::Holder> SerialLock::find(const QString &devicePath)
             holder.pid > 0) {
             // A lock from another machine (a shared folder) cannot be checked.
             const bool here = hostName.isEmpty() || hostName == QSysInfo::machineHostName();
-            holder.running = !here || processRuns(holder.pid);
+            holder.running = !here || OtherProcess::runs(holder.pid);
         }
         return holder;
     }

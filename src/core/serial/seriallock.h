@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,4 +29,9 @@ public:
 
     // The file's name in a lock folder.
     static QString fileName(const QString &devicePath);
+
+private:
+    // The folders to look in, in the serial library's order; none where the
+    // system keeps no lock files.
+    static QStringList lockFolders();
 };

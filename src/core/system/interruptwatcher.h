@@ -2,7 +2,8 @@
 #pragma once
 
 #include <QObject>
-#include <QSocketNotifier>
+
+#include <memory>
 
 // Turns the signals that end a run (SIGINT, SIGTERM, SIGHUP, SIGQUIT) into a
 // signal of the event loop, so a program can take the modem out of command
@@ -22,7 +23,7 @@ public:
     InterruptWatcher(const InterruptWatcher &) = delete;
     InterruptWatcher &operator=(const InterruptWatcher &) = delete;
 
-    bool isValid() const { return m_notifier != nullptr; }
+    bool isValid() const { return m_native != nullptr; }
     // The first signal that arrived, or 0.
     int received() const { return m_received; }
 
@@ -30,9 +31,13 @@ Q_SIGNALS:
     void interrupted(int signalNumber);
 
 private:
-    void readSignal();
+    // The operating system's side: the handlers and the way from them into
+    // the event loop. Nothing while the handlers could not be installed.
+    struct Native;
 
-    int m_fds[2] = {-1, -1};
-    QSocketNotifier *m_notifier = nullptr;
+    // Each signal the handlers pass on, in the event loop.
+    void take(int signalNumber);
+
+    std::unique_ptr<Native> m_native;
     int m_received = 0;
 };
