@@ -31,6 +31,7 @@ public:
     };
 
     explicit ReceiveLayout(const ReceiveStore &store);
+    const ReceiveStore &store() const { return m_store; }
 
     // The width each byte takes in text view, by byte value.
     void setAdvances(const std::array<qreal, 256> &advances);
