@@ -7,6 +7,7 @@
 #include "receive/hexrow.h"
 #include "receive/receivegeometry.h"
 #include "receive/receivelayout.h"
+#include "receive/receiveselection.h"
 #include "receive/receivestore.h"
 
 #include <QRandomGenerator>
@@ -131,6 +132,8 @@ private Q_SLOTS:
     void bytesSitInRects_data();
     void bytesSitInRects();
     void droppedMarkerFallsOnTheFirstHeldByte();
+    void selectionSplitsRowsIntoRuns();
+    void selectionStaysWithinHeldBytes();
 };
 
 void ReceiveLayoutTest::wrapsAtTheWidth()
@@ -204,6 +207,15 @@ void ReceiveLayoutTest::controlBytesShowAsPictures()
              QStringList(QStringLiteral(u"\u2401\u2409\u241b\u2421\ufffd\u00a0\u00e9~")));
     QVERIFY(ReceiveLayout::displayChar('\r').isNull());
     QVERIFY(ReceiveLayout::displayChar('\n').isNull());
+
+    // Each byte is as wide as its picture; line breaks take no room.
+    layout.setAdvancesFrom([](QChar shown) { return shown.unicode() >= 0x2400 ? 14.0 : 10.0; });
+    QCOMPARE(layout.advance('\t'), 14.0);
+    QCOMPARE(layout.advance(0x7F), 14.0);
+    QCOMPARE(layout.advance('a'), 10.0);
+    QCOMPARE(layout.advance('\r'), 0.0);
+    QCOMPARE(layout.advance('\n'), 0.0);
+    apply(layout, simpleSetup());
 
     // The plain text joins lines with LF whatever broke them.
     store.append("\r\nb\rc\nd");
@@ -486,6 +498,72 @@ void ReceiveLayoutTest::droppedMarkerFallsOnTheFirstHeldByte()
     QCOMPARE(geometry.offsetAt(QPoint(0, -1)), store.begin());
     QCOMPARE(geometry.offsetAt(QPoint(500, 16)), store.begin() + 30);
     QCOMPARE(geometry.byteRect(store.begin()), QRect(5, 16, 10, 16));
+}
+
+void ReceiveLayoutTest::selectionSplitsRowsIntoRuns()
+{
+    using Run = ReceiveGeometry::Run;
+    const auto describe = [](const std::vector<Run> &runs) {
+        QStringList described;
+        for (const Run &run : runs)
+            described.append(QStringLiteral("%1-%2%3 at %4+%5")
+                                 .arg(run.from)
+                                 .arg(run.to)
+                                 .arg(run.selected ? "*" : "")
+                                 .arg(run.rect.x())
+                                 .arg(run.rect.width()));
+        return described;
+    };
+    ReceiveStore store;
+    ReceiveLayout layout(store);
+    apply(layout, geometrySetup(false));
+    store.append(geometryBytes(false));
+    const ReceiveGeometry text(layout, kFrame);
+    const Row first = layout.rowAt(0);
+    QCOMPARE(describe(text.textRuns(first, 0, 1, 5)),
+             QStringList({"0-1 at 5+10", "1-5* at 15+64"}));
+    // A selected line break shows as a block a space wide after the text.
+    QCOMPARE(describe(text.textRuns(first, 0, 3, 8)),
+             QStringList({"0-3 at 5+50", "3-5* at 55+24", "5-5* at 79+10"}));
+    QCOMPARE(describe(text.textRuns(layout.rowAt(7), 16, 3, 8)),
+             QStringList({"7-8* at 5+10", "8-9 at 15+10"}));
+
+    store.clear();
+    layout.invalidate();
+    apply(layout, geometrySetup(true));
+    store.append(geometryBytes(true));
+    const ReceiveGeometry hex(layout, kFrame);
+    QCOMPARE(hex.hexSelection(layout.rowAt(0), 0, 15, 17),
+             (std::vector<QRectF>{QRectF(453, 0, 16, 16), QRectF(605, 0, 8, 16)}));
+}
+
+void ReceiveLayoutTest::selectionStaysWithinHeldBytes()
+{
+    ReceiveStore store(ReceiveStore::kSmallestCapacity);
+    ReceiveSelection selection(store);
+    store.append("one\r\ntwo\rthree");
+    // A double click takes the line with its break; the last line has none.
+    selection.selectLine(6);
+    QCOMPARE(selection.text(), QStringLiteral("two\r"));
+    selection.selectLine(12);
+    QCOMPARE(selection.text(), QStringLiteral("three"));
+    // A click moves both ends, a Shift+click only the caret, backwards too.
+    selection.moveCaret(7, false);
+    selection.moveCaret(2, true);
+    QCOMPARE(selection.text(), QStringLiteral("e\r\ntw"));
+    QVERIFY(!selection.isEmpty());
+
+    // Past the end, and over bytes that were dropped since, it shrinks to
+    // what is held.
+    selection.select(-5, 100);
+    QCOMPARE(selection.start(), 0);
+    QCOMPARE(selection.end(), store.end());
+    for (int i = 0; i < 200; ++i)
+        store.append(QByteArray(QByteArray(30, 'x') + "\r\n"));
+    QVERIFY(store.begin() > 100);
+    QCOMPARE(selection.start(), store.begin());
+    QVERIFY(selection.isEmpty());
+    QCOMPARE(selection.text(), QString());
 }
 
 QTEST_GUILESS_MAIN(ReceiveLayoutTest)

@@ -84,9 +84,9 @@ TerminalView::~TerminalView() = default;
 
 void TerminalView::createActions()
 {
-    const auto add = [this](const QString &text, const QKeySequence &keys, bool checkable) {
+    const auto add = [this](const QString &text, const char *keys, bool checkable) {
         auto *action = new QAction(text, this);
-        action->setShortcut(keys);
+        action->setShortcut(QKeySequence(QLatin1String(keys)));
         // The box hands the focus on, so its keys work from the whole window
         // while it is on screen.
         action->setShortcutContext(Qt::WindowShortcut);
@@ -94,15 +94,11 @@ void TerminalView::createActions()
         addAction(action);
         return action;
     };
-    m_copyAction = add(QStringLiteral("Copy"), QKeySequence(QStringLiteral("Ctrl+Shift+C")), false);
-    m_selectAllAction =
-        add(QStringLiteral("Select All"), QKeySequence(QStringLiteral("Ctrl+Shift+A")), false);
-    m_hexAction =
-        add(QStringLiteral("Hex View"), QKeySequence(QStringLiteral("Ctrl+Shift+H")), true);
-    m_stampAction =
-        add(QStringLiteral("Time Stamps"), QKeySequence(QStringLiteral("Ctrl+Shift+T")), true);
-    m_captureAction = add(QStringLiteral("Capture to File\u2026"),
-                          QKeySequence(QStringLiteral("Ctrl+Shift+L")), true);
+    m_copyAction = add(QStringLiteral("Copy"), "Ctrl+Shift+C", false);
+    m_selectAllAction = add(QStringLiteral("Select All"), "Ctrl+Shift+A", false);
+    m_hexAction = add(QStringLiteral("Hex View"), "Ctrl+Shift+H", true);
+    m_stampAction = add(QStringLiteral("Time Stamps"), "Ctrl+Shift+T", true);
+    m_captureAction = add(QStringLiteral("Capture to File\u2026"), "Ctrl+Shift+L", true);
     connect(m_copyAction, &QAction::triggered, this, &TerminalView::copy);
     connect(m_selectAllAction, &QAction::triggered, this, &TerminalView::selectAll);
     connect(m_hexAction, &QAction::toggled, this, &TerminalView::setHexView);
@@ -239,12 +235,7 @@ void TerminalView::updateMetrics()
     // Kerning would make a row's width differ from the sum of its characters.
     textFont.setKerning(false);
     const QFontMetricsF text(textFont);
-    std::array<qreal, 256> advances{};
-    for (int byte = 0; byte < 256; ++byte) {
-        const QChar shown = displayChar(static_cast<unsigned char>(byte));
-        advances[size_t(byte)] = shown.isNull() ? 0 : text.horizontalAdvance(shown);
-    }
-    m_layout.setAdvances(advances);
+    m_layout.setAdvancesFrom([&text](QChar shown) { return text.horizontalAdvance(shown); });
     m_hexFont = font();
     m_hexFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
     m_hexFont.setStyleHint(QFont::Monospace);
@@ -333,15 +324,14 @@ void TerminalView::onScrollBarMoved(int value)
 
 void TerminalView::onScrollBarAction(int action)
 {
+    using Slider = QAbstractSlider;
     const int page = std::max(1, visibleRowCount() - 1);
-    int rows = 0;
-    if (action == QAbstractSlider::SliderSingleStepAdd ||
-        action == QAbstractSlider::SliderSingleStepSub)
-        rows = action == QAbstractSlider::SliderSingleStepAdd ? 1 : -1;
-    else if (action == QAbstractSlider::SliderPageStepAdd ||
-             action == QAbstractSlider::SliderPageStepSub)
-        rows = action == QAbstractSlider::SliderPageStepAdd ? page : -page;
-    else
+    const int rows = action == Slider::SliderSingleStepAdd   ? 1
+                     : action == Slider::SliderSingleStepSub ? -1
+                     : action == Slider::SliderPageStepAdd   ? page
+                     : action == Slider::SliderPageStepSub   ? -page
+                                                             : 0;
+    if (rows == 0)
         return;
     // Steps move by rows of the layout, whatever their length in bytes.
     verticalScrollBar()->setSliderPosition(int(rowsFromTop(rows).start - layout().firstTop()));

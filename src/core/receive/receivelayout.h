@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
 
     // The width each byte takes in text view, by byte value.
     void setAdvances(const std::array<qreal, 256> &advances);
+    // The same from the width of each byte's display character.
+    void setAdvancesFrom(const std::function<qreal(QChar)> &widthOf);
     qreal advance(unsigned char byte) const { return m_advance[byte]; }
     void setRowWidth(qreal width);
     qreal rowWidth() const { return m_rowWidth; }
