@@ -574,9 +574,8 @@ void CliTest::randomSignalsNeverLeaveCommandMode()
                 QVERIFY2(code == 0 || code == 128 + signalNumber,
                          qPrintable(context + QStringLiteral(", exit %1").arg(code)));
             }
-            // The last burst may still be on its way to the modem: wait until
-            // the modem's log says it left command mode (or never entered
-            // it); a modem that stays in command mode fails here.
+            // Until the last burst reaches the modem it may still be in
+            // command mode; a modem that stays there fails here.
             const auto outOfCommandMode = [&sim, logStart] {
                 QString lastMode;
                 for (const ModemSim::Entry &entry : sim.log().mid(logStart)) {
@@ -585,10 +584,8 @@ void CliTest::randomSignalsNeverLeaveCommandMode()
                 }
                 return lastMode.isEmpty() || lastMode == QLatin1String("data");
             };
-            QTRY_VERIFY2_WITH_TIMEOUT(
-                outOfCommandMode(),
-                qPrintable(context + QStringLiteral(": the modem stayed in command mode")),
-                kRunTimeoutMs);
+            const QString stayed = context + QStringLiteral(": the modem stayed in command mode");
+            QTRY_VERIFY2_WITH_TIMEOUT(outOfCommandMode(), qPrintable(stayed), kRunTimeoutMs);
             QByteArray wanted = before;
             wanted[9] = static_cast<char>(power);
             const QByteArray after = sim.configuration();
