@@ -5,7 +5,9 @@
 #include "support/core/naivereceive.h"
 
 #include "receive/hexrow.h"
+#include "receive/receivegeometry.h"
 #include "receive/receivelayout.h"
+#include "receive/receiveselection.h"
 #include "receive/receivestore.h"
 
 #include <QRandomGenerator>
@@ -24,6 +26,28 @@ naivereceive::Setup simpleSetup()
 }
 
 using naivereceive::apply;
+
+// Text rows with characters of three widths and a long row; hex rows with
+// columns of 8. Rows are 16 high and the text starts at 5.
+naivereceive::Setup geometrySetup(bool hex)
+{
+    naivereceive::Setup setup;
+    setup.advances.fill(10);
+    setup.advances['W'] = 30;  // wide
+    setup.advances['\t'] = 14; // shows as its control picture
+    setup.width = 1000;
+    setup.hex = hex;
+    return setup;
+}
+
+constexpr ReceiveGeometry::Frame kFrame{0, 5, 0, 16, 100, 8};
+
+// Text: "aWb<tab>c" at 5, 15, 45, 55 and 69 to 79, a CR LF, then "xy".
+// Hex: a row of 16 bytes, then one of 2.
+QByteArray geometryBytes(bool hex)
+{
+    return hex ? QByteArray("0123456789abcdefgh") : QByteArray("aWb\tc\r\nxy");
+}
 
 // The rows, described, walking down, walking up, and from a scan.
 QStringList down(const ReceiveLayout &layout)
@@ -103,6 +127,13 @@ private Q_SLOTS:
     void bottomAndStepsStopAtBothEnds();
     void longLineMatchesFreshLayout();
     void newWidthWrapsAgain();
+    void pointsFallOnOffsets_data();
+    void pointsFallOnOffsets();
+    void bytesSitInRects_data();
+    void bytesSitInRects();
+    void droppedMarkerFallsOnTheFirstHeldByte();
+    void selectionSplitsRowsIntoRuns();
+    void selectionStaysWithinHeldBytes();
 };
 
 void ReceiveLayoutTest::wrapsAtTheWidth()
@@ -176,6 +207,15 @@ void ReceiveLayoutTest::controlBytesShowAsPictures()
              QStringList(QStringLiteral(u"\u2401\u2409\u241b\u2421\ufffd\u00a0\u00e9~")));
     QVERIFY(ReceiveLayout::displayChar('\r').isNull());
     QVERIFY(ReceiveLayout::displayChar('\n').isNull());
+
+    // Each byte is as wide as its picture; line breaks take no room.
+    layout.setAdvancesFrom([](QChar shown) { return shown.unicode() >= 0x2400 ? 14.0 : 10.0; });
+    QCOMPARE(layout.advance('\t'), 14.0);
+    QCOMPARE(layout.advance(0x7F), 14.0);
+    QCOMPARE(layout.advance('a'), 10.0);
+    QCOMPARE(layout.advance('\r'), 0.0);
+    QCOMPARE(layout.advance('\n'), 0.0);
+    apply(layout, simpleSetup());
 
     // The plain text joins lines with LF whatever broke them.
     store.append("\r\nb\rc\nd");
@@ -355,6 +395,175 @@ void ReceiveLayoutTest::newWidthWrapsAgain()
     setup.width = 7;
     layout.setRowWidth(setup.width);
     QCOMPARE(down(layout), scanned(store, setup));
+}
+
+void ReceiveLayoutTest::pointsFallOnOffsets_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<int>("scroll");
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<qint64>("offset");
+    const auto text = [](const char *name, int x, int y, qint64 offset) {
+        QTest::newRow(name) << false << 0 << QPoint(x, y) << offset;
+    };
+    text("left of the text", 0, 0, 0);
+    text("left half of a character", 9, 0, 0);
+    text("its middle goes after it", 10, 0, 1);
+    text("left half of a wide character", 29, 0, 1);
+    text("right half of a wide character", 30, 0, 2);
+    text("left half of a control picture", 61, 0, 3);
+    text("right half of a control picture", 62, 0, 4);
+    text("past the row's end, before its break", 500, 0, 5);
+    text("last pixel of the first row", 500, 15, 5);
+    text("second row", 16, 16, 8);
+    text("below the last row: the end", 0, 32, 9);
+    text("above the box: the top row's start", 500, -1, 0);
+    const auto hex = [](const char *name, int scroll, int column8ths, int y, qint64 offset) {
+        const int x = kFrame.textLeft - scroll + column8ths;
+        QTest::newRow(name) << true << scroll << QPoint(x, y) << offset;
+    };
+    hex("hex: on the offset", 0, 0, 0, 0);
+    hex("hex: first half of the gap after a byte", 0, 99, 0, 0); // column 12.375
+    hex("hex: second half of the gap", 0, 100, 0, 1);            // column 12.5
+    hex("hex: on the 8th byte's digits", 0, 8 * 31, 0, 7);
+    hex("hex: the wider gap after eight bytes", 0, 8 * 34, 0, 8); // column 34
+    hex("hex: on a character", 0, 8 * 62 + 7, 0, 2);
+    hex("hex: past the characters", 0, 8 * 90, 0, 16);
+    hex("hex: past a short row's characters", 0, 8 * 70, 16, 18);
+    hex("hex: on a short row's digits", 0, 8 * 13, 16, 17);
+    hex("hex: scrolled across", 16, 8 * 13, 0, 1);
+}
+
+void ReceiveLayoutTest::pointsFallOnOffsets()
+{
+    QFETCH(bool, hex);
+    QFETCH(int, scroll);
+    QFETCH(QPoint, point);
+    QFETCH(qint64, offset);
+    ReceiveStore store;
+    ReceiveLayout layout(store);
+    apply(layout, geometrySetup(hex));
+    store.append(geometryBytes(hex));
+    ReceiveGeometry::Frame frame = kFrame;
+    frame.scroll = scroll;
+    QCOMPARE(ReceiveGeometry(layout, frame).offsetAt(point), offset);
+}
+
+void ReceiveLayoutTest::bytesSitInRects_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<QRect>("rect");
+    QTest::newRow("a character") << false << 100 << qint64(0) << QRect(5, 0, 10, 16);
+    QTest::newRow("a wide one") << false << 100 << qint64(1) << QRect(15, 0, 30, 16);
+    QTest::newRow("a control picture") << false << 100 << qint64(3) << QRect(55, 0, 14, 16);
+    QTest::newRow("the CR of a break") << false << 100 << qint64(5) << QRect(79, 0, 0, 16);
+    QTest::newRow("the LF of a break") << false << 100 << qint64(6) << QRect(79, 0, 0, 16);
+    QTest::newRow("second row") << false << 100 << qint64(8) << QRect(15, 16, 10, 16);
+    QTest::newRow("the end, not a byte") << false << 100 << qint64(9) << QRect();
+    QTest::newRow("below the box") << false << 16 << qint64(8) << QRect();
+    QTest::newRow("hex: digits") << true << 100 << qint64(1) << QRect(109, 0, 16, 16);
+    QTest::newRow("hex: after eight") << true << 100 << qint64(8) << QRect(285, 0, 16, 16);
+    QTest::newRow("hex: second row") << true << 100 << qint64(17) << QRect(109, 16, 16, 16);
+}
+
+void ReceiveLayoutTest::bytesSitInRects()
+{
+    QFETCH(bool, hex);
+    QFETCH(int, height);
+    QFETCH(qint64, offset);
+    QFETCH(QRect, rect);
+    ReceiveStore store;
+    ReceiveLayout layout(store);
+    apply(layout, geometrySetup(hex));
+    store.append(geometryBytes(hex));
+    ReceiveGeometry::Frame frame = kFrame;
+    frame.height = height;
+    QCOMPARE(ReceiveGeometry(layout, frame).byteRect(offset), rect);
+}
+
+void ReceiveLayoutTest::droppedMarkerFallsOnTheFirstHeldByte()
+{
+    ReceiveStore store(ReceiveStore::kSmallestCapacity);
+    ReceiveLayout layout(store);
+    apply(layout, geometrySetup(false));
+    for (int i = 0; i < 200; ++i)
+        store.append(QByteArray(QByteArray(30, 'x') + "\r\n"));
+    QVERIFY(store.droppedBytes() > 0);
+    ReceiveGeometry::Frame frame = kFrame;
+    frame.top = layout.firstTop();
+    const ReceiveGeometry geometry(layout, frame);
+    QCOMPARE(geometry.offsetAt(QPoint(500, 0)), store.begin());
+    QCOMPARE(geometry.offsetAt(QPoint(0, -1)), store.begin());
+    QCOMPARE(geometry.offsetAt(QPoint(500, 16)), store.begin() + 30);
+    QCOMPARE(geometry.byteRect(store.begin()), QRect(5, 16, 10, 16));
+}
+
+void ReceiveLayoutTest::selectionSplitsRowsIntoRuns()
+{
+    using Run = ReceiveGeometry::Run;
+    const auto describe = [](const std::vector<Run> &runs) {
+        QStringList described;
+        for (const Run &run : runs)
+            described.append(QStringLiteral("%1-%2%3 at %4+%5")
+                                 .arg(run.from)
+                                 .arg(run.to)
+                                 .arg(run.selected ? "*" : "")
+                                 .arg(run.rect.x())
+                                 .arg(run.rect.width()));
+        return described;
+    };
+    ReceiveStore store;
+    ReceiveLayout layout(store);
+    apply(layout, geometrySetup(false));
+    store.append(geometryBytes(false));
+    const ReceiveGeometry text(layout, kFrame);
+    const Row first = layout.rowAt(0);
+    QCOMPARE(describe(text.textRuns(first, 0, 1, 5)),
+             QStringList({"0-1 at 5+10", "1-5* at 15+64"}));
+    // A selected line break shows as a block a space wide after the text.
+    QCOMPARE(describe(text.textRuns(first, 0, 3, 8)),
+             QStringList({"0-3 at 5+50", "3-5* at 55+24", "5-5* at 79+10"}));
+    QCOMPARE(describe(text.textRuns(layout.rowAt(7), 16, 3, 8)),
+             QStringList({"7-8* at 5+10", "8-9 at 15+10"}));
+
+    store.clear();
+    layout.invalidate();
+    apply(layout, geometrySetup(true));
+    store.append(geometryBytes(true));
+    const ReceiveGeometry hex(layout, kFrame);
+    QCOMPARE(hex.hexSelection(layout.rowAt(0), 0, 15, 17),
+             (std::vector<QRectF>{QRectF(453, 0, 16, 16), QRectF(605, 0, 8, 16)}));
+}
+
+void ReceiveLayoutTest::selectionStaysWithinHeldBytes()
+{
+    ReceiveStore store(ReceiveStore::kSmallestCapacity);
+    ReceiveSelection selection(store);
+    store.append("one\r\ntwo\rthree");
+    // A double click takes the line with its break; the last line has none.
+    selection.selectLine(6);
+    QCOMPARE(selection.text(), QStringLiteral("two\r"));
+    selection.selectLine(12);
+    QCOMPARE(selection.text(), QStringLiteral("three"));
+    // A click moves both ends, a Shift+click only the caret, backwards too.
+    selection.moveCaret(7, false);
+    selection.moveCaret(2, true);
+    QCOMPARE(selection.text(), QStringLiteral("e\r\ntw"));
+    QVERIFY(!selection.isEmpty());
+
+    // Past the end, and over bytes that were dropped since, it shrinks to
+    // what is held.
+    selection.select(-5, 100);
+    QCOMPARE(selection.start(), 0);
+    QCOMPARE(selection.end(), store.end());
+    for (int i = 0; i < 200; ++i)
+        store.append(QByteArray(QByteArray(30, 'x') + "\r\n"));
+    QVERIFY(store.begin() > 100);
+    QCOMPARE(selection.start(), store.begin());
+    QVERIFY(selection.isEmpty());
+    QCOMPARE(selection.text(), QString());
 }
 
 QTEST_GUILESS_MAIN(ReceiveLayoutTest)

@@ -184,8 +184,21 @@ void UnaskedTest::signalClosesTheProgramAsTheUserWould()
     program.setProcessEnvironment(environment);
     program.start(qEnvironmentVariable("MIRAN_PROGRAM"), {});
     QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
-    // Its window is up well within this; before, a signal ends it at once.
-    QTest::qWait(1'500);
+    // Until it catches the signal (it starts to early on, before its window
+    // is up), the signal would end it at once: wait for the handler, as the
+    // kernel lists it.
+    const auto catchesTheSignal = [&program, signalNumber] {
+        QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("SigCgt:"))
+                return ((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signalNumber - 1)) &
+                        1) != 0;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(catchesTheSignal(), 30'000);
 
     // WHEN the signal comes (logging out, kill)
     QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);

@@ -20,7 +20,6 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -37,9 +36,6 @@ namespace {
 constexpr auto kFlushDelay = 16ms;
 constexpr int kMargin = 3;
 constexpr int kWheelRows = 3;
-constexpr qsizetype kKiB = 1024;
-constexpr qsizetype kMiB = 1024 * kKiB;
-constexpr qsizetype kLargestCapacity = 1024 * kMiB;
 
 QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
 {
@@ -51,6 +47,7 @@ QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
 
 TerminalView::TerminalView(QWidget *parent)
     : QAbstractScrollArea(parent)
+    , m_bursts(m_store, ModemSession::kQuietTime)
     , m_ownDialogs(std::make_unique<WidgetDialogs>(this))
     , m_ownChooser(std::make_unique<DialogCaptureFileChooser>())
     , m_ownClock(std::make_unique<SteadyClock>())
@@ -63,7 +60,7 @@ TerminalView::TerminalView(QWidget *parent)
 
     m_dialogs = m_ownDialogs.get();
     m_chooser = m_ownChooser.get();
-    m_clock = m_ownClock.get();
+    setClock(m_ownClock.get());
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -87,9 +84,9 @@ TerminalView::~TerminalView() = default;
 
 void TerminalView::createActions()
 {
-    const auto add = [this](const QString &text, const QKeySequence &keys, bool checkable) {
+    const auto add = [this](const QString &text, const char *keys, bool checkable) {
         auto *action = new QAction(text, this);
-        action->setShortcut(keys);
+        action->setShortcut(QKeySequence(QLatin1String(keys)));
         // The box hands the focus on, so its keys work from the whole window
         // while it is on screen.
         action->setShortcutContext(Qt::WindowShortcut);
@@ -97,15 +94,11 @@ void TerminalView::createActions()
         addAction(action);
         return action;
     };
-    m_copyAction = add(QStringLiteral("Copy"), QKeySequence(QStringLiteral("Ctrl+Shift+C")), false);
-    m_selectAllAction =
-        add(QStringLiteral("Select All"), QKeySequence(QStringLiteral("Ctrl+Shift+A")), false);
-    m_hexAction =
-        add(QStringLiteral("Hex View"), QKeySequence(QStringLiteral("Ctrl+Shift+H")), true);
-    m_stampAction =
-        add(QStringLiteral("Time Stamps"), QKeySequence(QStringLiteral("Ctrl+Shift+T")), true);
-    m_captureAction = add(QStringLiteral("Capture to File\u2026"),
-                          QKeySequence(QStringLiteral("Ctrl+Shift+L")), true);
+    m_copyAction = add(QStringLiteral("Copy"), "Ctrl+Shift+C", false);
+    m_selectAllAction = add(QStringLiteral("Select All"), "Ctrl+Shift+A", false);
+    m_hexAction = add(QStringLiteral("Hex View"), "Ctrl+Shift+H", true);
+    m_stampAction = add(QStringLiteral("Time Stamps"), "Ctrl+Shift+T", true);
+    m_captureAction = add(QStringLiteral("Capture to File\u2026"), "Ctrl+Shift+L", true);
     connect(m_copyAction, &QAction::triggered, this, &TerminalView::copy);
     connect(m_selectAllAction, &QAction::triggered, this, &TerminalView::selectAll);
     connect(m_hexAction, &QAction::toggled, this, &TerminalView::setHexView);
@@ -122,14 +115,8 @@ void TerminalView::appendReceived(const QString &chunk)
     // While a frame is pending, bytes came less than a frame ago: the same
     // burst, and no clock to read for every byte of a flood. The frame notes
     // its time as the last arrival, which errs by at most one frame.
-    if (!m_flushTimer.isActive()) {
-        const double now = m_clock->seconds();
-        // Bytes after the session's quiet time without any start a new burst.
-        const double quiet = std::chrono::duration<double>(ModemSession::kQuietTime).count();
-        if (!m_lastReceived || now - *m_lastReceived >= quiet)
-            m_store.markBurst(QDateTime::currentMSecsSinceEpoch());
-        m_lastReceived = now;
-    }
+    if (!m_flushTimer.isActive())
+        m_bursts.arriving();
 
     m_chunk.resize(chunk.size());
     for (qsizetype i = 0; i < chunk.size(); ++i)
@@ -144,8 +131,8 @@ void TerminalView::clearReceived()
 {
     m_flushTimer.stop();
     m_store.clear();
-    m_lastReceived.reset();
-    m_anchor = m_caret = 0;
+    m_bursts.reset();
+    m_selection.clear();
     m_top = 0;
     m_follow = true;
     m_layout.invalidate();
@@ -156,47 +143,26 @@ void TerminalView::clearReceived()
 void TerminalView::flushPending()
 {
     if (m_flushTimer.isActive())
-        m_lastReceived = m_clock->seconds();
+        m_bursts.noteArrival();
     m_flushTimer.stop();
-    m_anchor = std::clamp(m_anchor, m_store.begin(), m_store.end());
-    m_caret = std::clamp(m_caret, m_store.begin(), m_store.end());
+    m_selection.clamp();
     syncScrollBar();
     viewport()->update();
-}
-
-QString TerminalView::toPlainText() const
-{
-    return m_layout.toPlainText();
 }
 
 QStringList TerminalView::visibleRows() const
 {
     QStringList rows;
-    const ReceiveLayout &rowLayout = layout();
-    const Row last = rowLayout.lastRow();
-    std::optional<Row> row = rowLayout.rowAt(m_top);
-    for (int shown = 0; row && shown * m_rowHeight < viewport()->height(); ++shown) {
-        rows.append(rowLayout.rowText(*row));
-        row = rowLayout.rowAfter(*row, last);
-    }
+    for (const Row &row : geometry().rowsOnScreen())
+        rows.append(m_layout.rowText(row));
     return rows;
 }
 
 // --- Settings and switches -----------------------------------------------------
 
-qsizetype TerminalView::capacityFromSetting(const QString &mebibytes)
-{
-    bool ok = false;
-    const double value = mebibytes.trimmed().toDouble(&ok);
-    if (!ok || !(value > 0))
-        return ReceiveStore::kDefaultCapacity;
-    const double bytes = std::min(value * kMiB, double(kLargestCapacity));
-    return std::max(qsizetype(bytes), ReceiveStore::kSmallestCapacity);
-}
-
 void TerminalView::setCapacity(qsizetype bytes)
 {
-    m_store.setCapacity(std::min(bytes, kLargestCapacity));
+    m_store.setCapacity(std::min(bytes, ReceiveStore::kLargestCapacity));
     m_layout.invalidate();
     flushPending();
 }
@@ -214,6 +180,12 @@ void TerminalView::setTimeStamps(bool on)
     m_layout.setTimeStamps(on);
     m_stampAction->setChecked(on);
     flushPending();
+}
+
+void TerminalView::setClock(const Clock *clock)
+{
+    // Bursts are timed on this clock alone; the wall clock only places it.
+    m_bursts.setClock(clock, QDateTime::currentMSecsSinceEpoch());
 }
 
 void TerminalView::toggleCapture()
@@ -244,35 +216,13 @@ void TerminalView::reportMessage(const QString &message)
 
 void TerminalView::setSelection(qint64 anchor, qint64 caret)
 {
-    m_anchor = std::clamp(anchor, m_store.begin(), m_store.end());
-    m_caret = std::clamp(caret, m_store.begin(), m_store.end());
+    m_selection.select(anchor, caret);
     viewport()->update();
-}
-
-void TerminalView::selectAll()
-{
-    setSelection(m_store.begin(), m_store.end());
-}
-
-qint64 TerminalView::selectionStart() const
-{
-    return std::clamp(std::min(m_anchor, m_caret), m_store.begin(), m_store.end());
-}
-
-qint64 TerminalView::selectionEnd() const
-{
-    return std::clamp(std::max(m_anchor, m_caret), m_store.begin(), m_store.end());
-}
-
-QString TerminalView::selectedReceivedText() const
-{
-    const QByteArrayView bytes = m_store.slice(selectionStart(), selectionEnd());
-    return QString::fromLatin1(bytes.data(), bytes.size());
 }
 
 void TerminalView::copy() const
 {
-    if (selectionStart() == selectionEnd())
+    if (m_selection.isEmpty())
         return;
     QGuiApplication::clipboard()->setText(selectedReceivedText());
 }
@@ -285,12 +235,7 @@ void TerminalView::updateMetrics()
     // Kerning would make a row's width differ from the sum of its characters.
     textFont.setKerning(false);
     const QFontMetricsF text(textFont);
-    std::array<qreal, 256> advances{};
-    for (int byte = 0; byte < 256; ++byte) {
-        const QChar shown = displayChar(static_cast<unsigned char>(byte));
-        advances[size_t(byte)] = shown.isNull() ? 0 : text.horizontalAdvance(shown);
-    }
-    m_layout.setAdvances(advances);
+    m_layout.setAdvancesFrom([&text](QChar shown) { return text.horizontalAdvance(shown); });
     m_hexFont = font();
     m_hexFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")});
     m_hexFont.setStyleHint(QFont::Monospace);
@@ -316,6 +261,14 @@ int TerminalView::textLeft() const
 qreal TerminalView::textWidth() const
 {
     return std::max<qreal>(viewport()->width() - textLeft() - kMargin, m_layout.advance('W'));
+}
+
+ReceiveGeometry TerminalView::geometry() const
+{
+    const ReceiveGeometry::Frame frame{
+        m_top,       textLeft(),           horizontalScrollBar()->value(),
+        m_rowHeight, viewport()->height(), m_hexCell};
+    return ReceiveGeometry(layout(), frame);
 }
 
 int TerminalView::visibleRowCount() const
@@ -371,23 +324,15 @@ void TerminalView::onScrollBarMoved(int value)
 
 void TerminalView::onScrollBarAction(int action)
 {
-    int rows = 0;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd:
-        rows = 1;
-        break;
-    case QAbstractSlider::SliderSingleStepSub:
-        rows = -1;
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        rows = std::max(1, visibleRowCount() - 1);
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        rows = -std::max(1, visibleRowCount() - 1);
-        break;
-    default:
+    using Slider = QAbstractSlider;
+    const int page = std::max(1, visibleRowCount() - 1);
+    const int rows = action == Slider::SliderSingleStepAdd   ? 1
+                     : action == Slider::SliderSingleStepSub ? -1
+                     : action == Slider::SliderPageStepAdd   ? page
+                     : action == Slider::SliderPageStepSub   ? -page
+                                                             : 0;
+    if (rows == 0)
         return;
-    }
     // Steps move by rows of the layout, whatever their length in bytes.
     verticalScrollBar()->setSliderPosition(int(rowsFromTop(rows).start - layout().firstTop()));
 }
@@ -421,25 +366,14 @@ void TerminalView::scrollToOffset(qint64 offset)
 
 // --- Painting ------------------------------------------------------------------------
 
-QString TerminalView::stampText(const Row &row) const
-{
-    const auto burst = m_store.burstFrom(row.start);
-    if (burst == m_store.bursts().end() || burst->offset >= std::max(row.next, row.start + 1))
-        return {};
-    return QDateTime::fromMSecsSinceEpoch(burst->msecsSinceEpoch)
-        .toString(QStringLiteral("hh:mm:ss.zzz"));
-}
-
 void TerminalView::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), palette().brush(QPalette::Base));
-    const ReceiveLayout &rowLayout = layout();
-    const Row last = rowLayout.lastRow();
-    std::optional<Row> row = rowLayout.rowAt(m_top);
-    for (int y = 0; row && y < viewport()->height(); y += m_rowHeight) {
-        paintRow(painter, *row, y);
-        row = rowLayout.rowAfter(*row, last);
+    int y = 0;
+    for (const Row &row : geometry().rowsOnScreen()) {
+        paintRow(painter, row, y);
+        y += m_rowHeight;
     }
 }
 
@@ -456,7 +390,7 @@ void TerminalView::paintRow(QPainter &painter, const Row &row, int y) const
         return;
     }
     if (m_layout.hasTimeStamps()) {
-        const QString stamp = stampText(row);
+        const QString stamp = m_bursts.stampText(row);
         if (!stamp.isEmpty()) {
             painter.setFont(font());
             painter.setPen(quiet);
@@ -474,125 +408,26 @@ void TerminalView::paintTextRow(QPainter &painter, const Row &row, int y) const
     QFont textFont = font();
     textFont.setKerning(false);
     painter.setFont(textFont);
-    const qint64 from = std::clamp(selectionStart(), row.start, row.end);
-    const qint64 to = std::clamp(selectionEnd(), row.start, row.end);
-    qreal x = textLeft();
-    const auto run = [&](qint64 begin, qint64 end, bool selected) {
-        if (begin >= end)
-            return;
-        qreal width = 0;
-        for (qint64 at = begin; at < end; ++at)
-            width += m_layout.advance(m_store.at(at));
-        if (selected) {
-            painter.fillRect(QRectF(x, y, width, m_rowHeight),
-                             palette().brush(QPalette::Highlight));
-            painter.setPen(palette().color(QPalette::HighlightedText));
-        } else {
-            painter.setPen(palette().color(QPalette::Text));
-        }
-        painter.drawText(QPointF(x, y + m_ascent), m_layout.shownText(begin, end));
-        x += width;
-    };
-    run(row.start, from, false);
-    run(from, to, true);
-    run(to, row.end, false);
-    // A selected line break shows as a short block after the line.
-    if (row.next > row.end && selectionStart() <= row.end && selectionEnd() > row.end)
-        painter.fillRect(QRectF(x, y, m_layout.advance(' '), m_rowHeight),
-                         palette().brush(QPalette::Highlight));
+    for (const auto &run : geometry().textRuns(row, y, selectionStart(), selectionEnd())) {
+        if (run.selected)
+            painter.fillRect(run.rect, palette().brush(QPalette::Highlight));
+        if (run.from == run.to)
+            continue; // a selected line break: a short block after the line
+        painter.setPen(palette().color(run.selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.drawText(QPointF(run.rect.x(), y + m_ascent), m_layout.shownText(run.from, run.to));
+    }
 }
 
 void TerminalView::paintHexRow(QPainter &painter, const Row &row, int y) const
 {
-    const qreal left = textLeft() - horizontalScrollBar()->value();
     QColor selected = palette().color(QPalette::Highlight);
     selected.setAlpha(90);
-    const qint64 from = std::max(selectionStart(), row.start);
-    const qint64 to = std::min(selectionEnd(), row.end);
-    for (qint64 at = from; at < to; ++at) {
-        const int index = int(at - row.start);
-        painter.fillRect(
-            QRectF(left + HexRow::hexColumn(index) * m_hexCell, y, 2 * m_hexCell, m_rowHeight),
-            selected);
-        painter.fillRect(
-            QRectF(left + HexRow::charColumn(index) * m_hexCell, y, m_hexCell, m_rowHeight),
-            selected);
-    }
+    for (const QRectF &rect : geometry().hexSelection(row, y, selectionStart(), selectionEnd()))
+        painter.fillRect(rect, selected);
     painter.setFont(m_hexFont);
     painter.setPen(palette().color(QPalette::Text));
+    const qreal left = textLeft() - horizontalScrollBar()->value();
     painter.drawText(QPointF(left, y + m_ascent), m_layout.rowText(row));
-}
-
-// --- Hit testing -------------------------------------------------------------------
-
-qint64 TerminalView::offsetInRow(const Row &row, int x) const
-{
-    if (row.dropped)
-        return m_store.begin();
-    if (m_layout.isHexView()) {
-        const qreal column = (x - textLeft() + horizontalScrollBar()->value()) / m_hexCell;
-        const int count = int(row.end - row.start);
-        int index = 0;
-        if (column >= HexRow::charColumn(0)) {
-            index = int(std::floor(column)) - HexRow::charColumn(0);
-        } else {
-            while (index < count && column >= HexRow::hexColumn(index) + 2.5)
-                ++index;
-        }
-        return row.start + std::clamp(index, 0, count);
-    }
-    qreal left = textLeft();
-    for (qint64 at = row.start; at < row.end; ++at) {
-        const qreal advance = m_layout.advance(m_store.at(at));
-        if (x < left + advance / 2)
-            return at;
-        left += advance;
-    }
-    return row.end;
-}
-
-std::optional<qint64> TerminalView::offsetAt(const QPoint &point) const
-{
-    const ReceiveLayout &rowLayout = layout();
-    const Row last = rowLayout.lastRow();
-    std::optional<Row> row = rowLayout.rowAt(m_top);
-    if (point.y() < 0)
-        return row ? std::optional<qint64>(row->dropped ? m_store.begin() : row->start)
-                   : std::nullopt;
-    for (int y = m_rowHeight; row && y <= point.y(); y += m_rowHeight) {
-        std::optional<Row> next = rowLayout.rowAfter(*row, last);
-        if (!next)
-            return m_store.end();
-        row = next;
-    }
-    if (!row)
-        return std::nullopt;
-    return offsetInRow(*row, point.x());
-}
-
-QRect TerminalView::byteRect(qint64 offset) const
-{
-    const ReceiveLayout &rowLayout = layout();
-    const Row last = rowLayout.lastRow();
-    std::optional<Row> row = rowLayout.rowAt(m_top);
-    for (int y = 0; row && y < viewport()->height(); y += m_rowHeight) {
-        if (!row->dropped && offset >= row->start && offset < std::max(row->next, row->start + 1)) {
-            const int index = int(std::min(offset, row->end) - row->start);
-            if (m_layout.isHexView()) {
-                const qreal left = textLeft() - horizontalScrollBar()->value();
-                return QRectF(left + HexRow::hexColumn(index) * m_hexCell, y, 2 * m_hexCell,
-                              m_rowHeight)
-                    .toAlignedRect();
-            }
-            qreal left = textLeft();
-            for (qint64 at = row->start; at < row->start + index; ++at)
-                left += m_layout.advance(m_store.at(at));
-            const qreal width = offset < row->end ? m_layout.advance(m_store.at(offset)) : 0;
-            return QRectF(left, y, width, m_rowHeight).toAlignedRect();
-        }
-        row = rowLayout.rowAfter(*row, last);
-    }
-    return {};
 }
 
 // --- Events ----------------------------------------------------------------------------
@@ -633,35 +468,22 @@ bool TerminalView::scrollByKey(const QKeyEvent &event, bool inBox)
 {
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     const bool shift = modifiers == Qt::ShiftModifier;
-    const bool plain = inBox && modifiers == Qt::NoModifier;
-    const bool control = inBox && modifiers == Qt::ControlModifier;
+    // Rows and pages without Shift in the box; top and bottom with Ctrl there.
+    const bool byRows = shift || (inBox && modifiers == Qt::NoModifier);
+    const bool toEnds = shift || (inBox && modifiers == Qt::ControlModifier);
     const int page = std::max(1, visibleRowCount() - 1);
-    switch (event.key()) {
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        if (!shift && !plain)
-            return false;
-        scrollRows(event.key() == Qt::Key_PageUp ? -page : page);
-        return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        if (!shift && !plain)
-            return false;
-        scrollRows(event.key() == Qt::Key_Up ? -1 : 1);
-        return true;
-    case Qt::Key_Home:
-        if (!shift && !control)
-            return false;
+    const int key = event.key();
+    if (byRows && (key == Qt::Key_PageUp || key == Qt::Key_PageDown))
+        scrollRows(key == Qt::Key_PageUp ? -page : page);
+    else if (byRows && (key == Qt::Key_Up || key == Qt::Key_Down))
+        scrollRows(key == Qt::Key_Up ? -1 : 1);
+    else if (toEnds && key == Qt::Key_Home)
         scrollToOffset(layout().firstTop());
-        return true;
-    case Qt::Key_End:
-        if (!shift && !control)
-            return false;
+    else if (toEnds && key == Qt::Key_End)
         scrollToBottom();
-        return true;
-    default:
+    else
         return false;
-    }
+    return true;
 }
 
 void TerminalView::pairWithTypingBox(QWidget *typingBox)
@@ -703,9 +525,7 @@ void TerminalView::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mousePressEvent(event);
     const qint64 at = offsetAt(event->position().toPoint()).value_or(m_store.end());
-    if (!event->modifiers().testFlag(Qt::ShiftModifier))
-        m_anchor = at;
-    m_caret = at;
+    m_selection.moveCaret(at, event->modifiers().testFlag(Qt::ShiftModifier));
     m_selecting = true;
     viewport()->update();
 }
@@ -719,7 +539,7 @@ void TerminalView::mouseMoveEvent(QMouseEvent *event)
         scrollRows(-1);
     else if (point.y() >= viewport()->height())
         scrollRows(1);
-    m_caret = offsetAt(point).value_or(m_store.end());
+    m_selection.moveCaret(offsetAt(point).value_or(m_store.end()), true);
     viewport()->update();
 }
 
@@ -728,9 +548,8 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mouseDoubleClickEvent(event);
     // A double click selects the line, with its line break.
-    const qint64 at = offsetAt(event->position().toPoint()).value_or(m_store.end());
-    const qint64 next = m_store.nextLineStart(at);
-    setSelection(m_store.lineStart(at), next < 0 ? m_store.end() : next);
+    m_selection.selectLine(offsetAt(event->position().toPoint()).value_or(m_store.end()));
+    viewport()->update();
 }
 
 void TerminalView::wheelEvent(QWheelEvent *event)
@@ -743,7 +562,7 @@ void TerminalView::wheelEvent(QWheelEvent *event)
 
 void TerminalView::contextMenuEvent(QContextMenuEvent *event)
 {
-    m_copyAction->setEnabled(selectionStart() != selectionEnd());
+    m_copyAction->setEnabled(!m_selection.isEmpty());
     m_captureAction->setText(
         m_capture.isActive()
             ? QStringLiteral("Stop Capture to %1").arg(QFileInfo(m_capture.fileName()).fileName())

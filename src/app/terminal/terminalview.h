@@ -2,8 +2,11 @@
 #pragma once
 
 #include "excerptannouncer.h"
+#include "receive/burstmarker.h"
 #include "receive/capturefile.h"
+#include "receive/receivegeometry.h"
 #include "receive/receivelayout.h"
+#include "receive/receiveselection.h"
 #include "receive/receivestore.h"
 
 #include <QAbstractScrollArea>
@@ -48,7 +51,7 @@ public:
     const ReceiveStore &store() const { return m_store; }
 
     // The text as shown, lines joined by a line feed; wrapping adds nothing.
-    QString toPlainText() const;
+    QString toPlainText() const { return m_layout.toPlainText(); }
     // The rows on screen now, as drawn.
     QStringList visibleRows() const;
     // "… 12.3 MiB dropped"
@@ -56,11 +59,11 @@ public:
 
     // Selection over held bytes, as absolute offsets (see ReceiveStore).
     void setSelection(qint64 anchor, qint64 caret);
-    void selectAll();
-    qint64 selectionStart() const;
-    qint64 selectionEnd() const;
+    void selectAll() { setSelection(m_store.begin(), m_store.end()); }
+    qint64 selectionStart() const { return m_selection.start(); }
+    qint64 selectionEnd() const { return m_selection.end(); }
     // The received bytes behind the selection, as copying gives them.
-    QString selectedReceivedText() const;
+    QString selectedReceivedText() const { return m_selection.text(); }
     void copy() const;
 
     // Lays out what arrived since the last frame; runs by itself shortly
@@ -73,7 +76,10 @@ public:
 
     void setCapacity(qsizetype bytes);
     // The capacity setting in MiB; anything unreadable gives the default.
-    static qsizetype capacityFromSetting(const QString &mebibytes);
+    static qsizetype capacityFromSetting(const QString &mebibytes)
+    {
+        return ReceiveStore::capacityFromSetting(mebibytes);
+    }
 
     void setHexView(bool on);
     bool isHexView() const { return m_layout.isHexView(); }
@@ -86,7 +92,7 @@ public:
 
     void setDialogs(Dialogs *dialogs) { m_dialogs = dialogs; }
     void setCaptureFileChooser(CaptureFileChooser *chooser) { m_chooser = chooser; }
-    void setClock(const Clock *clock) { m_clock = clock; }
+    void setClock(const Clock *clock);
 
     // The display character for a received byte, QChar() for one that breaks
     // the line.
@@ -103,8 +109,8 @@ public:
     void pairWithTypingBox(QWidget *typingBox);
 
     // Layout, for the accessible interface and tests.
-    std::optional<qint64> offsetAt(const QPoint &point) const;
-    QRect byteRect(qint64 offset) const;
+    std::optional<qint64> offsetAt(const QPoint &point) const { return geometry().offsetAt(point); }
+    QRect byteRect(qint64 offset) const { return geometry().byteRect(offset); }
     void scrollToOffset(qint64 offset);
 
 protected:
@@ -139,15 +145,17 @@ private:
 
     int textLeft() const;
     qreal textWidth() const;
-    QString stampText(const Row &row) const;
+    // Where the bytes sit on screen now.
+    ReceiveGeometry geometry() const;
     void paintRow(QPainter &painter, const Row &row, int y) const;
     void paintTextRow(QPainter &painter, const Row &row, int y) const;
     void paintHexRow(QPainter &painter, const Row &row, int y) const;
-    qint64 offsetInRow(const Row &row, int x) const;
 
     ReceiveStore m_store;
     // Its wraps are a cache, filled as rows are asked for.
     mutable ReceiveLayout m_layout{m_store};
+    BurstMarker m_bursts;
+    ReceiveSelection m_selection{m_store};
     CaptureFile m_capture;
     ExcerptAnnouncer *m_announcer = nullptr;
     QWidget *m_typingBox = nullptr;
@@ -157,10 +165,7 @@ private:
     qint64 m_top = 0;
     bool m_follow = true;
     bool m_syncing = false;
-    qint64 m_anchor = 0;
-    qint64 m_caret = 0;
     bool m_selecting = false;
-    std::optional<double> m_lastReceived;
 
     QFont m_hexFont;
     qreal m_hexCell = 8;
@@ -170,7 +175,6 @@ private:
 
     Dialogs *m_dialogs = nullptr;
     CaptureFileChooser *m_chooser = nullptr;
-    const Clock *m_clock = nullptr;
     std::unique_ptr<Dialogs> m_ownDialogs;
     std::unique_ptr<CaptureFileChooser> m_ownChooser;
     std::unique_ptr<Clock> m_ownClock;

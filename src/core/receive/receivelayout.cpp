@@ -26,6 +26,16 @@ void ReceiveLayout::setAdvances(const std::array<qreal, 256> &advances)
     invalidate();
 }
 
+void ReceiveLayout::setAdvancesFrom(const std::function<qreal(QChar)> &widthOf)
+{
+    std::array<qreal, 256> advances{};
+    for (size_t byte = 0; byte < advances.size(); ++byte) {
+        const QChar shown = displayChar(static_cast<unsigned char>(byte));
+        advances[byte] = shown.isNull() ? 0 : widthOf(shown);
+    }
+    setAdvances(advances);
+}
+
 void ReceiveLayout::setRowWidth(qreal width)
 {
     if (width == m_rowWidth)

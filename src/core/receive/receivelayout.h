@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,9 +32,12 @@ public:
     };
 
     explicit ReceiveLayout(const ReceiveStore &store);
+    const ReceiveStore &store() const { return m_store; }
 
     // The width each byte takes in text view, by byte value.
     void setAdvances(const std::array<qreal, 256> &advances);
+    // The same from the width of each byte's display character.
+    void setAdvancesFrom(const std::function<qreal(QChar)> &widthOf);
     qreal advance(unsigned char byte) const { return m_advance[byte]; }
     void setRowWidth(qreal width);
     qreal rowWidth() const { return m_rowWidth; }

@@ -12,6 +12,17 @@ ReceiveStore::ReceiveStore(qsizetype capacity)
     : m_capacity(std::max(capacity, kSmallestCapacity))
 {}
 
+qsizetype ReceiveStore::capacityFromSetting(const QString &mebibytes)
+{
+    constexpr double kMiB = 1024 * 1024;
+    bool ok = false;
+    const double value = mebibytes.trimmed().toDouble(&ok);
+    if (!ok || !(value > 0))
+        return kDefaultCapacity;
+    const double bytes = std::min(value * kMiB, double(kLargestCapacity));
+    return std::max(qsizetype(bytes), kSmallestCapacity);
+}
+
 void ReceiveStore::setCapacity(qsizetype capacity)
 {
     m_capacity = std::max(capacity, kSmallestCapacity);

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 #include <deque>
 
@@ -19,6 +20,7 @@ class ReceiveStore final
 public:
     static constexpr qsizetype kDefaultCapacity = qsizetype(64) * 1024 * 1024;
     static constexpr qsizetype kSmallestCapacity = 4096;
+    static constexpr qsizetype kLargestCapacity = qsizetype(1024) * 1024 * 1024;
 
     struct Burst
     {
@@ -27,6 +29,9 @@ public:
     };
 
     explicit ReceiveStore(qsizetype capacity = kDefaultCapacity);
+
+    // The capacity setting in MiB; anything unreadable gives the default.
+    static qsizetype capacityFromSetting(const QString &mebibytes);
 
     void setCapacity(qsizetype capacity);
     qsizetype capacity() const { return m_capacity; }
