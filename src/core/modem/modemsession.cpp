@@ -257,24 +257,21 @@ bool ModemSession::send(const QByteArray &bytes)
 
 bool ModemSession::waitForBytes(qsizetype count, std::chrono::milliseconds timeout)
 {
-    const double end = m_clock.seconds() + std::chrono::duration<double>(timeout).count();
-    return m_line.waitUntil([end] { return end; },
-                            [this, count] {
-                                return m_received.size() >= count || !m_comm.portOpen() ||
-                                       m_aborted;
-                            }) &&
-           m_received.size() >= count;
+    return waitForReceived([this, count] { return m_received.size() >= count; }, timeout);
 }
 
 bool ModemSession::waitForPattern(const QByteArray &pattern, std::chrono::milliseconds timeout)
 {
+    return waitForReceived([this, &pattern] { return m_received.contains(pattern); }, timeout);
+}
+
+bool ModemSession::waitForReceived(const std::function<bool()> &enough,
+                                   std::chrono::milliseconds timeout)
+{
     const double end = m_clock.seconds() + std::chrono::duration<double>(timeout).count();
-    return m_line.waitUntil([end] { return end; },
-                            [this, &pattern] {
-                                return m_received.contains(pattern) || !m_comm.portOpen() ||
-                                       m_aborted;
-                            }) &&
-           m_received.contains(pattern);
+    m_line.waitUntil([end] { return end; },
+                     [this, &enough] { return enough() || !m_comm.portOpen() || m_aborted; });
+    return enough();
 }
 
 QByteArray ModemSession::takeReceived()

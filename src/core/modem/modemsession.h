@@ -221,6 +221,7 @@ private:
 
     void confirmSet(const ModemConfig::Texts &decoded);
     void keepReceived(const QString &chunk);
+    bool waitForReceived(const std::function<bool()> &enough, std::chrono::milliseconds timeout);
 
     void showFields(const QString &text);
 
