@@ -13,7 +13,7 @@
 //   mark a burst, clear, capacity (one byte), layout (one byte)
 #include "fuzzcheck.h"
 
-#include "../support/naivereceive.h"
+#include "../support/core/naivereceive.h"
 
 #include "receive/receivelayout.h"
 #include "receive/receivestore.h"
