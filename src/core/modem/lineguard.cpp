@@ -95,10 +95,15 @@ void LineGuard::waitForQuiet()
     waitUntil([this] { return quietAt(); }, [this] { return !m_comm.portOpen(); });
 }
 
+bool LineGuard::waitFor(std::chrono::duration<double> time, const std::function<bool()> &done)
+{
+    const double end = m_clock.seconds() + time.count();
+    return waitUntil([end] { return end; }, done);
+}
+
 void LineGuard::delay(std::chrono::duration<double> interval)
 {
-    const double end = m_clock.seconds() + interval.count();
-    waitUntil([end] { return end; }, [this] { return m_stopped; });
+    waitFor(interval, [this] { return m_stopped; });
 }
 
 void LineGuard::type(QChar character)

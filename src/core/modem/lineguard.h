@@ -50,6 +50,8 @@ public:
     // they may, until done() holds or the clock reads strictly past end(),
     // which may move on meanwhile. Returns done().
     bool waitUntil(const std::function<double()> &end, const std::function<bool()> &done);
+    // The same with a fixed end: the time from now.
+    bool waitFor(std::chrono::duration<double> time, const std::function<bool()> &done);
     // Until the line has been quiet for the quiet time, or the port closed.
     void waitForQuiet();
     // Until strictly more than the interval has passed, or stopped.

@@ -7,7 +7,6 @@
 #include "replydecoder.h"
 #include "serial/commcontrol.h"
 #include "system/application.h"
-#include "system/clock.h"
 #include "system/dialogs.h"
 #include "system/failure.h"
 #include "system/timer.h"
@@ -51,7 +50,6 @@ ModemSession::ModemSession(const Platform &platform, ModemView &view, QObject *p
     : QObject(parent)
     , m_comm(platform.comm)
     , m_dialogs(platform.dialogs)
-    , m_clock(platform.clock)
     , m_timer1(platform.timer)
     , m_view(&view)
     , m_line(platform.comm, platform.clock, platform.pump, kQuietTime)
@@ -268,9 +266,8 @@ bool ModemSession::waitForPattern(const QByteArray &pattern, std::chrono::millis
 bool ModemSession::waitForReceived(const std::function<bool()> &enough,
                                    std::chrono::milliseconds timeout)
 {
-    const double end = m_clock.seconds() + std::chrono::duration<double>(timeout).count();
-    m_line.waitUntil([end] { return end; },
-                     [this, &enough] { return enough() || !m_comm.portOpen() || m_aborted; });
+    m_line.waitFor(timeout,
+                   [this, &enough] { return enough() || !m_comm.portOpen() || m_aborted; });
     return enough();
 }
 
@@ -462,9 +459,8 @@ ModemSession::Reply ModemSession::awaitReply()
     // The reply is decoded at its quiet time, which ends the pending read;
     // it may already have come during the exchange's own wait.
     if (!m_aborted && m_comm.portOpen() && !NoReply) {
-        const double end = m_clock.seconds() + std::chrono::duration<double>(kLongestReply).count();
-        m_line.waitUntil([end] { return end; },
-                         [this] { return !ReadPending || m_aborted || !m_comm.portOpen(); });
+        m_line.waitFor(kLongestReply,
+                       [this] { return !ReadPending || m_aborted || !m_comm.portOpen(); });
     }
     if (m_aborted)
         return endedWith(Reply::Ending::Aborted);
@@ -578,9 +574,7 @@ std::optional<qint64> ModemSession::probe(ModemView &scratch)
     // A reply still arriving when the read-back returned ends at its quiet
     // time; one that never stops is cut off.
     if (m_receivedCount > before) {
-        const double end =
-            m_clock.seconds() + std::chrono::duration<double>(kProbeReplyLimit).count();
-        m_line.waitUntil([end] { return end; }, [&ended] { return ended; });
+        m_line.waitFor(kProbeReplyLimit, [&ended] { return ended; });
     }
     // A device pulled out during the try is no place to try the next rate.
     if (m_connection.losses() != losses)

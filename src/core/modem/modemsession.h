@@ -227,7 +227,6 @@ private:
 
     CommControl &m_comm;
     Dialogs &m_dialogs;
-    const Clock &m_clock;
     Timer &m_timer1;
     // The window's view; a scan's try reports to its own view instead.
     ModemView *m_view;
