@@ -1,71 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mscomm.h"
 
-#include "seriallock.h"
-
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
 
 namespace {
 constexpr qsizetype kCompactAfter = 64 * 1024;
-
-// A comm port number of 0: the device was asked for by its path, not by a
-// number the user chose.
-Failure noDevice(const QString &path, int portNumber)
-{
-    return Failure(FailureNumber::InvalidPortNumber,
-                   portNumber == 0 ? QStringLiteral("There is no device %1.").arg(path)
-                                   : QStringLiteral("There is no device %1 behind comm port %2.")
-                                         .arg(path)
-                                         .arg(portNumber));
-}
-
-Failure rateRefused(const QString &path, qint32 rate)
-{
-    return Failure(FailureNumber::CommStateFailed,
-                   QStringLiteral("%1 does not take %2 baud.").arg(path).arg(rate));
-}
-
-// The device can be read and written but would not open: another program
-// holds it, or a lock file says so although its program has ended.
-Failure inUse(const QString &path)
-{
-    const std::optional<SerialLock::Holder> lock = SerialLock::find(path);
-    if (lock && !lock->running)
-        return Failure(FailureNumber::StaleLock,
-                       QStringLiteral("%1 is locked by %2, which a program left behind when it "
-                                      "ended (process %3). Delete that file (sudo rm %2) and "
-                                      "connect again.")
-                           .arg(path, lock->lockFile)
-                           .arg(lock->pid));
-    const QString holder =
-        lock && lock->pid > 0
-            ? QStringLiteral(" (%1, process %2; lock file %3)")
-                  .arg(lock->program.isEmpty() ? QStringLiteral("a program") : lock->program)
-                  .arg(lock->pid)
-                  .arg(lock->lockFile)
-            : QString();
-    return Failure(FailureNumber::PortAlreadyOpen,
-                   QStringLiteral("%1 is in use by another program%2. Close that program and "
-                                  "connect again.")
-                       .arg(path, holder));
-}
-
-bool isFatalWhileOpen(QSerialPort::SerialPortError error)
-{
-    return error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
-           error == QSerialPort::ResourceError;
-}
 } // namespace
 
 MSComm::MSComm(const PortMap &portMap, QObject *parent)
     : CommControl(parent)
     , m_portMap(portMap)
 {
-    connect(&m_port, &QSerialPort::readyRead, this, &MSComm::readArrived);
-    connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::errorOccurred);
-    connect(&m_hangup, &HangupWatcher::hungUp, this, &MSComm::deviceGone);
+    connect(&m_port, &LocalPort::readyRead, this, &MSComm::readArrived);
+    connect(&m_port, &LocalPort::lost, this, &MSComm::deviceGone);
     connect(&m_network, &NetworkPort::readyRead, this, &MSComm::readArrived);
     connect(&m_network, &NetworkPort::lost, this, &MSComm::networkLost);
 }
@@ -91,7 +39,7 @@ void MSComm::setSettings(const QString &settings)
     if (m_network.isOpen())
         m_network.setBaudRate(m_baudRate);
     else if (m_port.isOpen() && !m_port.setBaudRate(m_baudRate))
-        throw rateRefused(m_openPath, m_baudRate);
+        throw LocalPort::rateRefused(m_openPath, m_baudRate);
 }
 
 void MSComm::setCommPort(int portNumber)
@@ -136,24 +84,7 @@ void MSComm::open()
         opened(path);
         return;
     }
-    if (!QFileInfo::exists(path))
-        throw noDevice(path, chosenNumber());
-
-    m_port.setPortName(path);
-    m_port.setBaudRate(m_baudRate);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port.open(QIODevice::ReadWrite))
-        throw openFailure(m_port.error(), path);
-    if (m_port.baudRate() != m_baudRate && !m_port.setBaudRate(m_baudRate)) {
-        m_port.close();
-        throw rateRefused(path, m_baudRate);
-    }
-    // Whatever the device buffered before the program took it is not a reply.
-    m_port.clear();
-    m_hangup.watch(m_port);
+    m_port.open(path, m_baudRate, chosenNumber());
     opened(path);
 }
 
@@ -165,37 +96,10 @@ void MSComm::opened(const QString &path)
     m_readPos = 0;
 }
 
-Failure MSComm::openFailure(QSerialPort::SerialPortError error, const QString &path) const
-{
-    const QFileInfo info(path);
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        return noDevice(path, chosenNumber());
-    case QSerialPort::PermissionError:
-        if (!info.isReadable() || !info.isWritable())
-            return Failure(FailureNumber::PermissionDenied,
-                           QStringLiteral("Permission denied on %1: add your user to the "
-                                          "dialout group and log in again.")
-                               .arg(path));
-        return inUse(path);
-    case QSerialPort::UnsupportedOperationError:
-        return Failure(FailureNumber::DeviceUnavailable,
-                       QStringLiteral("%1 is not a serial port. Map the comm port to the "
-                                      "modem's serial device.")
-                           .arg(path));
-    default:
-        return Failure(
-            FailureNumber::DeviceUnavailable,
-            QStringLiteral("%1 could not be opened: %2.").arg(path, m_port.errorString()));
-    }
-}
-
 void MSComm::close()
 {
     m_lostDescription.clear();
-    m_hangup.stop();
-    if (m_port.isOpen())
-        m_port.close();
+    m_port.close();
     m_network.close();
 }
 
@@ -218,13 +122,7 @@ void MSComm::setOutput(const QString &text)
         m_network.write(bytes);
         return;
     }
-    if (m_port.write(bytes) != bytes.size())
-        throw Failure(
-            FailureNumber::DeviceLost,
-            QStringLiteral("%1 did not take the bytes: %2.").arg(m_openPath, m_port.errorString()));
-    // Push the bytes to the driver now, so the gaps on the line are the
-    // caller's waits and not the event loop's.
-    m_port.flush();
+    m_port.write(bytes);
 }
 
 QString MSComm::input()
@@ -273,12 +171,6 @@ void MSComm::raiseEvents()
     }
 }
 
-void MSComm::errorOccurred(QSerialPort::SerialPortError error)
-{
-    if (isFatalWhileOpen(error))
-        deviceGone();
-}
-
 void MSComm::deviceGone()
 {
     if (!m_port.isOpen())
@@ -288,7 +180,6 @@ void MSComm::deviceGone()
     // device went away. The errno Qt reports then is often one an earlier
     // call left behind, and the node may linger while the driver lets go of
     // it, so neither decides the reason: it is the same every time.
-    m_hangup.stop();
     m_port.close();
     lose(QStringLiteral("The connection to %1 was lost (the device was removed).").arg(path),
          FailureNumber::DeviceLost);

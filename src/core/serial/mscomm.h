@@ -2,15 +2,14 @@
 #pragma once
 
 #include "commcontrol.h"
-#include "hangupwatcher.h"
+#include "localport.h"
 #include "network/networkport.h"
 #include "portmap.h"
 #include "system/failure.h"
 
 #include <QByteArray>
-#include <QSerialPort>
 
-// The serial-port component: a local device through QSerialPort, or a serial
+// The serial-port component: a device of this machine (LocalPort), or a serial
 // server's port when the device is named rfc2217://HOST:PORT or
 // tcp://HOST:PORT (NetworkPort). Its users never know which. Received bytes
 // are taken from the port in one read and handed out one per OnComm event.
@@ -39,18 +38,15 @@ private:
     // The comm port number the user chose, or 0 when a device stands in for it.
     int chosenNumber() const;
     void close();
-    Failure openFailure(QSerialPort::SerialPortError error, const QString &path) const;
     void readArrived();
     void raiseEvents();
-    void errorOccurred(QSerialPort::SerialPortError error);
     void deviceGone();
     void networkLost(const QString &reason);
     void lose(const QString &description, int number);
     qsizetype waiting() const { return m_received.size() - m_readPos; }
 
     const PortMap &m_portMap;
-    QSerialPort m_port;
-    HangupWatcher m_hangup;
+    LocalPort m_port;
     NetworkPort m_network;
     qint32 m_baudRate = 9600;
     int m_commPort = 1;

@@ -6,14 +6,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 
 namespace {
-QString hex4(quint16 value)
-{
-    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0'));
-}
-
 SerialDevices::Device ptyDevice(const QString &path, const QString &node)
 {
     SerialDevices::Device device;
@@ -35,8 +29,8 @@ QList<SerialDevices::Device> SerialDevices::present(const PortMap &portMap, int 
         nodes.append(node);
         devices.append(device);
     };
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        add(fromInfo(info));
+    for (const Device &device : systemPorts())
+        add(device);
     for (int number = first; number <= last; ++number) {
         const QString mapped = portMap.device(number);
         if (mapped == PortMap::defaultDevice(number))
@@ -53,37 +47,20 @@ std::optional<SerialDevices::Device> SerialDevices::describe(const QString &path
 {
     if (NetworkPort::isNetworkName(path))
         return networkDevice(path);
-    if (!QFileInfo::exists(path))
-        return std::nullopt;
     const QString node = SerialDevices::node(path);
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        if (SerialDevices::node(info.systemLocation()) != node)
+    for (Device device : systemPorts()) {
+        if (SerialDevices::node(device.systemPath) != node)
             continue;
-        Device device = fromInfo(info);
         device.path = path;
         return device;
     }
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
     if (isPseudoTerminal(node))
         return ptyDevice(path, node);
     Device device;
     device.path = path;
     device.systemPath = node;
-    return device;
-}
-
-SerialDevices::Device SerialDevices::fromInfo(const QSerialPortInfo &info,
-                                              const QString &linkFolder)
-{
-    Device device;
-    device.systemPath = info.systemLocation();
-    const QString link = linkTo(device.systemPath, linkFolder);
-    device.path = link.isEmpty() ? device.systemPath : link;
-    device.description = info.description();
-    device.manufacturer = info.manufacturer();
-    device.serialNumber = info.serialNumber();
-    if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-        device.vendorProduct =
-            hex4(info.vendorIdentifier()) + QLatin1Char(':') + hex4(info.productIdentifier());
     return device;
 }
 
@@ -113,12 +90,6 @@ std::optional<SerialDevices::Device> SerialDevices::networkDevice(const QString 
             ? QStringLiteral("network port, raw TCP: the server sets the baud rate")
             : QStringLiteral("network port, RFC 2217: the baud rate is set from here");
     return device;
-}
-
-QString SerialDevices::node(const QString &path)
-{
-    const QString resolved = QFileInfo(path).canonicalFilePath();
-    return resolved.isEmpty() ? path : resolved;
 }
 
 QString SerialDevices::summary(const Device &device)

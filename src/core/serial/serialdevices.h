@@ -50,9 +50,11 @@ public:
     // What is behind a path (links followed), or nullopt when nothing is.
     static std::optional<Device> describe(const QString &path);
 
+#ifndef Q_OS_WIN
     // The device as the serial library reports it, under its link in
     // linkFolder when one leads to it.
     static Device fromInfo(const QSerialPortInfo &info, const QString &linkFolder = byIdFolder());
+#endif
 
     // The link in folder that leads to the device node, or empty.
     static QString linkTo(const QString &systemPath, const QString &folder = byIdFolder());
@@ -69,6 +71,8 @@ public:
     static QStringList signature();
 
 private:
+    // The serial ports the system lists, with what it knows of each.
+    static QList<Device> systemPorts();
     // The pseudo-terminals present, numbered ones only (not the multiplexer).
     static QStringList pseudoTerminals();
     // Whether a device node is one of them.
