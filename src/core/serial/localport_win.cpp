@@ -5,10 +5,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
-// Bytes asked for by one read; a read ends as soon as any have arrived.
+// The most bytes taken from the driver at a time.
 constexpr DWORD kReadChunk = 4096;
 
 // The name CreateFileW takes for a device such as COM12.
@@ -93,13 +94,9 @@ public:
             close();
             throw rateRefused(path, rate);
         }
-        // A read ends at once with what is there, or when the first byte
-        // arrives; nothing here waits for a whole buffer.
+        // No timeouts: the one-byte read that waits for the line ends when a
+        // byte arrives, and a read of bytes already there ends at once.
         COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
-        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-        timeouts.ReadTotalTimeoutConstant = MAXDWORD - 1;
-        timeouts.WriteTotalTimeoutConstant = 0;
         if (!SetCommTimeouts(m_handle, &timeouts)) {
             const DWORD error = GetLastError();
             close();
@@ -196,21 +193,18 @@ private:
         }
     }
 
+    // One byte is asked for, so the read ends as soon as anything arrives,
+    // on Windows and under Wine alike; the rest is taken when it has.
     void startRead()
     {
-        while (isOpen() && !m_lostRaised) {
-            DWORD count = 0;
-            if (ReadFile(m_handle, m_buffer.data(), kReadChunk, &count, m_read.start())) {
-                // Done at once; its event is set as well, so it is taken there.
-                return;
-            }
-            const DWORD error = GetLastError();
-            if (error == ERROR_IO_PENDING)
-                return;
-            m_read.running = false;
-            lose();
+        DWORD count = 0;
+        if (ReadFile(m_handle, m_buffer.data(), 1, &count, m_read.start()))
+            return; // done at once; its event is set as well, and taken there
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_PENDING)
             return;
-        }
+        m_read.running = false;
+        lose();
     }
 
     void readEnded()
@@ -219,34 +213,49 @@ private:
             return;
         DWORD count = 0;
         const bool done = GetOverlappedResult(m_handle, &m_read.overlapped, &count, FALSE);
-        const DWORD error = done ? ERROR_SUCCESS : GetLastError();
-        if (!done && error == ERROR_IO_INCOMPLETE)
+        if (!done && GetLastError() == ERROR_IO_INCOMPLETE)
             return;
         m_read.running = false;
         ResetEvent(m_read.event);
-        if (!done && error != ERROR_TIMEOUT) {
+        if (!done) {
             lose();
             return;
         }
-        if (count > 0)
-            m_received.append(m_buffer.data(), qsizetype(count));
-        else if (done && checkLine())
+        m_received.append(m_buffer.data(), qsizetype(count));
+        if (!takeWaiting())
             return;
         startRead();
-        if (count > 0)
+        if (!m_received.isEmpty())
             Q_EMIT m_owner.readyRead();
     }
 
-    // A read that ended with nothing: a timeout, or a line that is gone.
-    // Returns true when it is gone.
-    bool checkLine()
+    // Takes the bytes the driver holds; false when the device is gone.
+    bool takeWaiting()
     {
-        DWORD errors = 0;
-        COMSTAT status{};
-        if (ClearCommError(m_handle, &errors, &status))
-            return false;
-        lose();
-        return true;
+        for (;;) {
+            DWORD errors = 0;
+            COMSTAT status{};
+            if (!ClearCommError(m_handle, &errors, &status)) {
+                lose();
+                return false;
+            }
+            if (status.cbInQue == 0)
+                return true;
+            DWORD count = 0;
+            OVERLAPPED *overlapped = m_read.start();
+            const bool done =
+                ReadFile(m_handle, m_buffer.data(), std::min(status.cbInQue, kReadChunk), &count,
+                         overlapped) ||
+                (GetLastError() == ERROR_IO_PENDING &&
+                 GetOverlappedResult(m_handle, overlapped, &count, TRUE));
+            m_read.running = false;
+            ResetEvent(m_read.event);
+            if (!done) {
+                lose();
+                return false;
+            }
+            m_received.append(m_buffer.data(), qsizetype(count));
+        }
     }
 
     void startWrite()

@@ -17,4 +17,8 @@ void QtEventPump::processEvents(std::chrono::milliseconds maxWait)
     wake.setTimerType(Qt::PreciseTimer);
     wake.start(maxWait);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    // Windows' dispatcher returns from the wait once a message arrives but
+    // delivers the timer events it brought only on the next call, which
+    // would sleep again after them: take them now.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
