@@ -96,13 +96,17 @@ check_mode() {
         fail "$mode: miran-cli.exe --version failed"
     [[ "$out" == *"$version"* ]] || fail "$mode: miran-cli.exe --version printed '$out'"
     pass "$mode: miran-cli.exe --version printed '$out'"
-    (cd "$dir" && exec wine ./miran.exe >>"$log" 2>&1) &
-    local window
+    # Ended below by wineserver -k; the shell's word on that is not shown.
+    (
+        cd "$dir"
+        wine ./miran.exe >>"$log" 2>&1 || true
+    ) 2>/dev/null &
+    local program=$! window
     window="$(timeout 30 xdotool search --sync --name "$app" | head -n 1)" ||
         fail "$mode: miran.exe opened no window within 30 s"
     pass "$mode: miran.exe opened its window '$(xdotool getwindowname "$window")'"
     wineserver -k
-    wait || true
+    wait "$program"
 
     local uninstaller args
     uninstaller="${quiet#\"}"
