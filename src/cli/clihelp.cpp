@@ -3,6 +3,7 @@
 
 #include "clioption.h"
 
+#include "serial/serialdevices.h"
 #include "system/application.h"
 
 #include <algorithm>
@@ -84,12 +85,16 @@ QString toolHelp()
 
 QString portsHelp()
 {
-    return QStringLiteral("Usage: miran-cli ports [--json]\n"
-                          "\n"
-                          "Prints the serial devices present, one a line: the path (the stable\n"
-                          "/dev/serial/by-id path where one exists), description, manufacturer,\n"
-                          "serial number and vendor:product.\n"
-                          "\n") +
+    return QStringLiteral(
+               "Usage: miran-cli ports [--json]\n"
+               "\n"
+               "Prints the serial devices present, one a line: %1, description, manufacturer,\n"
+               "serial number and vendor:product.\n"
+               "\n")
+               .arg(SerialDevices::byIdFolder().isEmpty()
+                        ? QStringLiteral("the port's\nname (COM3)")
+                        : QStringLiteral("the path (the stable\n%1 path where one exists)")
+                              .arg(SerialDevices::byIdFolder())) +
            optionLines(Command::Ports);
 }
 

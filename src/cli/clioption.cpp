@@ -3,6 +3,7 @@
 
 #include "address/addressentry.h"
 #include "modem/strictnumber.h"
+#include "serial/portmap.h"
 
 #include <algorithm>
 #include <optional>
@@ -119,10 +120,11 @@ const QList<CliOption> &CliOption::all()
         {.names = {QStringLiteral("device")},
          .valueName = QStringLiteral("PATH"),
          .uses = {{portCommands,
-                   QStringLiteral("the modem's serial device, for example /dev/ttyUSB0, or a\n"
+                   QStringLiteral("the modem's serial device, for example %1, or a\n"
                                   "serial server's port: rfc2217://HOST:PORT (sets the\n"
                                   "rate there) or tcp://HOST:PORT (the server's rate); give\n"
-                                  "it again for more devices, which run at the same time")}},
+                                  "it again for more devices, which run at the same time")
+                       .arg(PortMap::exampleDevice())}},
          .apply = &applyDevice,
          .repeats = true,
          .namesDevices = true,
@@ -138,9 +140,9 @@ const QList<CliOption> &CliOption::all()
          .readsStandardInput = true},
         {.names = {QStringLiteral("comm")},
          .valueName = QStringLiteral("N"),
-         .uses = {{portCommands,
-                   QStringLiteral("comm port N, mapped to a device as in the window\n"
-                                  "(section [Ports] of the settings; unmapped: /dev/ttyS<N-1>)")}},
+         .uses = {{portCommands, QStringLiteral("comm port N, mapped to a device as in the window\n"
+                                                "(section [Ports] of the settings; unmapped: %1)")
+                                     .arg(PortMap::defaultDeviceRule())}},
          .apply = &applyComm},
         {.names = {QStringLiteral("baud")},
          .valueName = QStringLiteral("RATE"),

@@ -59,3 +59,21 @@ QString PortMap::defaultDevice(int portNumber)
     return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
 #endif
 }
+
+QString PortMap::exampleDevice()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM3");
+#else
+    return QStringLiteral("/dev/ttyUSB0");
+#endif
+}
+
+QString PortMap::defaultDeviceRule()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM<N>");
+#else
+    return QStringLiteral("/dev/ttyS<N-1>");
+#endif
+}

@@ -38,6 +38,10 @@ public:
     static void assign(SettingsStore &store, int portNumber, const QString &device);
 
     static QString defaultDevice(int portNumber);
+    // For help texts: a device as users of this system name one (a USB
+    // adapter), and the rule defaultDevice follows.
+    static QString exampleDevice();
+    static QString defaultDeviceRule();
 
 private:
     const SettingsStore &m_store;

@@ -3,7 +3,6 @@
 
 #include <QHash>
 #include <QRegularExpression>
-#include <QSettings>
 
 #include <windows.h>
 
@@ -14,10 +13,6 @@
 #include <array>
 
 namespace {
-// The list of comm ports the drivers keep: value name the driver's device,
-// value the port's name (COM3).
-const QString kSerialComm = QStringLiteral("HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM");
-
 QString deviceProperty(HDEVINFO set, SP_DEVINFO_DATA &data, DWORD property)
 {
     std::array<wchar_t, 512> text{};
@@ -79,14 +74,30 @@ QHash<QString, SerialDevices::Device> describedPorts()
     return ports;
 }
 
-// The port names in the drivers' list, COM2 before COM10.
+// The port names in the drivers' list (value name the driver's device,
+// value the port's name), COM2 before COM10. The value names hold
+// backslashes, which QSettings would take for groups.
 QStringList listedPorts()
 {
-    QSettings list(kSerialComm, QSettings::NativeFormat);
     QStringList names;
-    for (const QString &key : list.allKeys())
-        names.append(list.value(key).toString());
-    // COM2 before COM10.
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        std::array<wchar_t, 256> valueName{};
+        std::array<wchar_t, 64> port{};
+        DWORD nameLength = DWORD(valueName.size());
+        DWORD size = DWORD(sizeof(port) - sizeof(wchar_t));
+        DWORD type = 0;
+        const LONG status = RegEnumValueW(key, index, valueName.data(), &nameLength, nullptr, &type,
+                                          reinterpret_cast<BYTE *>(port.data()), &size);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status == ERROR_SUCCESS && type == REG_SZ)
+            names.append(QString::fromWCharArray(port.data()));
+    }
+    RegCloseKey(key);
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
