@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages a task needs; packages already present are not
 # asked for again. The tests also get the de_DE.UTF-8 locale they use.
-# Usage: scripts/install-deps.sh [run|test|package|network|vm]
+# Usage: scripts/install-deps.sh [run|test|package|network|vm|windows]
 #   run      building and running the program
 #   test     that, plus the test suite, benchmarks and headless display, and
 #            the accessibility bus with its Python client (default)
@@ -13,6 +13,9 @@
 #            the README's test command leaves it out and those tests skip
 #   vm       that of test, plus the test machine with a USB serial adapter
 #            (tests/vm: QEMU, udev, and what prepare.sh builds its boot files with)
+#   windows  that of test, plus the Windows build (scripts/windows.sh): the
+#            MinGW-w64 cross compiler, Qt's build tools for the host, Wine,
+#            NSIS, zip, xdotool, and dpkg-dev for Qt's Debian source
 set -euo pipefail
 
 run=(
@@ -32,8 +35,10 @@ test) packages=("${test[@]}") ;;
 package) packages=("${run[@]}" dpkg-dev file) ;;
 network) packages=("${test[@]}" ser2net) ;;
 vm) packages=("${test[@]}" qemu-system-x86 udev busybox-static cpio xz-utils zstd) ;;
+windows) packages=("${test[@]}" g++-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev-tools
+    wine wine64 nsis zip xdotool xz-utils dpkg-dev) ;;
 *)
-    echo "usage: $0 [run|test|package|network|vm]" >&2
+    echo "usage: $0 [run|test|package|network|vm|windows]" >&2
     exit 2
     ;;
 esac
@@ -60,7 +65,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The locale test needs a locale that writes decimal commas; only the tests.
-if { [ "$mode" = test ] || [ "$mode" = network ] || [ "$mode" = vm ]; } && ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+if { [ "$mode" = test ] || [ "$mode" = network ] || [ "$mode" = vm ] || [ "$mode" = windows ]; } && ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
     $sudo sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen ||
         echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
