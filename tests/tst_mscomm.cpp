@@ -5,6 +5,7 @@
 #include "support/app/formfixture.h"
 #include "support/app/simwindow.h"
 #include "support/core/cputime.h"
+#include "support/core/failureof.h"
 #include "support/core/otheruser.h"
 
 #include "modem/failurestatus.h"
@@ -48,15 +49,6 @@ void click(QPushButton *button)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-std::optional<Failure> failureOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Failure &failure) {
-        return failure;
-    }
-    return std::nullopt;
-}
 } // namespace
 
 class MSCommTest : public QObject

@@ -54,11 +54,9 @@ sim_rate=9600
 
 # Cases that cannot pass under Wine, whatever the program does; they run on
 # Windows itself.
-#   tst_modemscan linkTo: /dev/serial/by-id links; Windows names comm ports only
 #   tst_localport portOpenElsewhereIsInUse: Wine opens a comm port for any
 #     number of programs at once, which Windows does not
 declare -A wine_excluded=(
-    [tst_modemscan]="linkTo"
     [tst_localport]="portOpenElsewhereIsInUse"
 )
 

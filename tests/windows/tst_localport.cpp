@@ -7,6 +7,7 @@
 // MIRAN_WIN_ABSENT_PORT names a comm port with no device behind it.
 #include "runnermodem.h"
 
+#include "support/core/failureof.h"
 #include "support/sim/modemsim.h"
 
 #include "serial/localport.h"
@@ -31,16 +32,6 @@ const QByteArray kLeave = QByteArrayLiteral("---");
 // after the request; a reply that has not come in this long will not.
 constexpr auto kReplyTime = 5s;
 constexpr auto kSilence = 1s;
-
-std::optional<Failure> failureOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Failure &failure) {
-        return failure;
-    }
-    return std::nullopt;
-}
 
 // The modem takes bytes separated by less than its burst gap as one
 // message, and the port has no way to learn when the modem has taken one:
