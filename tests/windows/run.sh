@@ -321,7 +321,7 @@ median() {
 }
 check_startup() {
     local wine_times=() linux_times=() t round
-    for round in 1 2 3; do
+    for _ in 1 2 3; do
         # Each as users start it: no platform chosen.
         t="$(startup_time env -u QT_QPA_PLATFORM wine "$dist/miran.exe")"
         [ -n "$t" ] && wine_times+=("$t")

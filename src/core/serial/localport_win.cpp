@@ -243,11 +243,10 @@ private:
                 return true;
             DWORD count = 0;
             OVERLAPPED *overlapped = m_read.start();
-            const bool done =
-                ReadFile(m_handle, m_buffer.data(), std::min(status.cbInQue, kReadChunk), &count,
-                         overlapped) ||
-                (GetLastError() == ERROR_IO_PENDING &&
-                 GetOverlappedResult(m_handle, overlapped, &count, TRUE));
+            const bool done = ReadFile(m_handle, m_buffer.data(),
+                                       std::min(status.cbInQue, kReadChunk), &count, overlapped) ||
+                              (GetLastError() == ERROR_IO_PENDING &&
+                               GetOverlappedResult(m_handle, overlapped, &count, TRUE));
             m_read.running = false;
             ResetEvent(m_read.event);
             if (!done) {
