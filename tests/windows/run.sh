@@ -320,7 +320,7 @@ median() {
     printf '%s\n' "$@" | sort -n | sed -n "$(((${#@} + 1) / 2))p"
 }
 check_startup() {
-    local wine_times=() linux_times=() t round
+    local wine_times=() linux_times=() t
     for _ in 1 2 3; do
         # Each as users start it: no platform chosen.
         t="$(startup_time env -u QT_QPA_PLATFORM wine "$dist/miran.exe")"
