@@ -31,6 +31,7 @@ int main(int argc, char *argv[])
     InitCommonControlsEx({sizeof(InitCommonControlsExRecord), ICC_USEREX_CLASSES});
 
     LocaleNotice::silence();
+    Toolkit::prepareStart(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MIRAN"));
     QApplication::setOrganizationName(QStringLiteral("MIRAN"));
