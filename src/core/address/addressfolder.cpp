@@ -3,6 +3,8 @@
 
 #include "addressfile.h"
 
+#include "system/hostsystem.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -56,7 +58,7 @@ bool AddressFolder::programFolderUsable(const QString &programFolder)
     const QString desktopEntry =
         QDir(programFolder)
             .filePath(QStringLiteral("../share/applications/" MIRAN_APP_ID ".desktop"));
-    return QFileInfo(programFolder).isWritable() && !QFileInfo::exists(desktopEntry);
+    return HostSystem::canWriteIn(programFolder) && !QFileInfo::exists(desktopEntry);
 }
 
 QString AddressFolder::forRunningProgram()
