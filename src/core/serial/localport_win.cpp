@@ -56,6 +56,49 @@ struct Pending
         return &overlapped;
     }
 
+    // After ReadFile or WriteFile on start()'s record: false when the
+    // operation failed at once instead of ending or going on.
+    bool began(BOOL result)
+    {
+        if (result || GetLastError() == ERROR_IO_PENDING)
+            return true;
+        running = false;
+        return false;
+    }
+
+    enum class Ended
+    {
+        Not,
+        Done,
+        Failed
+    };
+    // Whether the operation has ended, once its event is set; count is
+    // what it moved.
+    Ended ended(HANDLE handle, DWORD &count)
+    {
+        if (!running)
+            return Ended::Not;
+        const bool done = GetOverlappedResult(handle, &overlapped, &count, FALSE);
+        if (!done && GetLastError() == ERROR_IO_INCOMPLETE)
+            return Ended::Not;
+        finish();
+        return done ? Ended::Done : Ended::Failed;
+    }
+
+    // Waits for the operation to end; false when it failed.
+    bool wait(HANDLE handle, DWORD &count)
+    {
+        const bool done = GetOverlappedResult(handle, &overlapped, &count, TRUE);
+        finish();
+        return done;
+    }
+
+    void finish()
+    {
+        running = false;
+        ResetEvent(event);
+    }
+
     HANDLE event;
     QWinEventNotifier notifier;
     OVERLAPPED overlapped{};
@@ -163,9 +206,7 @@ public:
         for (Pending *pending : {&m_read, &m_write}) {
             DWORD count = 0;
             if (pending->running)
-                GetOverlappedResult(m_handle, &pending->overlapped, &count, TRUE);
-            pending->running = false;
-            ResetEvent(pending->event);
+                pending->wait(m_handle, count);
         }
         CloseHandle(m_handle);
         m_handle = INVALID_HANDLE_VALUE;
@@ -197,27 +238,19 @@ private:
     // on Windows and under Wine alike; the rest is taken when it has.
     void startRead()
     {
+        // One done at once has its event set as well, and is taken there.
         DWORD count = 0;
-        if (ReadFile(m_handle, m_buffer.data(), 1, &count, m_read.start()))
-            return; // done at once; its event is set as well, and taken there
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_PENDING)
-            return;
-        m_read.running = false;
-        lose();
+        if (!m_read.began(ReadFile(m_handle, m_buffer.data(), 1, &count, m_read.start())))
+            lose();
     }
 
     void readEnded()
     {
-        if (!m_read.running)
-            return;
         DWORD count = 0;
-        const bool done = GetOverlappedResult(m_handle, &m_read.overlapped, &count, FALSE);
-        if (!done && GetLastError() == ERROR_IO_INCOMPLETE)
+        const Pending::Ended ended = m_read.ended(m_handle, count);
+        if (ended == Pending::Ended::Not)
             return;
-        m_read.running = false;
-        ResetEvent(m_read.event);
-        if (!done) {
+        if (ended == Pending::Ended::Failed) {
             lose();
             return;
         }
@@ -241,14 +274,12 @@ private:
             }
             if (status.cbInQue == 0)
                 return true;
+            // The bytes are there: the read ends at once.
             DWORD count = 0;
-            OVERLAPPED *overlapped = m_read.start();
-            const bool done = ReadFile(m_handle, m_buffer.data(),
-                                       std::min(status.cbInQue, kReadChunk), &count, overlapped) ||
-                              (GetLastError() == ERROR_IO_PENDING &&
-                               GetOverlappedResult(m_handle, overlapped, &count, TRUE));
-            m_read.running = false;
-            ResetEvent(m_read.event);
+            const bool done = m_read.began(ReadFile(m_handle, m_buffer.data(),
+                                                    std::min(status.cbInQue, kReadChunk), &count,
+                                                    m_read.start())) &&
+                              m_read.wait(m_handle, count);
             if (!done) {
                 lose();
                 return false;
@@ -263,28 +294,18 @@ private:
             return;
         m_writing = std::exchange(m_queued, {});
         DWORD count = 0;
-        if (WriteFile(m_handle, m_writing.constData(), DWORD(m_writing.size()), &count,
-                      m_write.start()))
-            return;
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_PENDING)
-            return;
-        m_write.running = false;
-        lose();
+        if (!m_write.began(WriteFile(m_handle, m_writing.constData(), DWORD(m_writing.size()),
+                                     &count, m_write.start())))
+            lose();
     }
 
     void writeEnded()
     {
-        if (!m_write.running)
-            return;
         DWORD count = 0;
-        const bool done = GetOverlappedResult(m_handle, &m_write.overlapped, &count, FALSE);
-        const DWORD error = done ? ERROR_SUCCESS : GetLastError();
-        if (!done && error == ERROR_IO_INCOMPLETE)
+        const Pending::Ended ended = m_write.ended(m_handle, count);
+        if (ended == Pending::Ended::Not)
             return;
-        m_write.running = false;
-        ResetEvent(m_write.event);
-        if (!done) {
+        if (ended == Pending::Ended::Failed) {
             lose();
             return;
         }
