@@ -17,13 +17,10 @@ if [ $# -ne 1 ] || [ ! -f "$1" ]; then
     echo "usage: $0 SETUP_EXE" >&2
     exit 2
 fi
-for command in wine wineserver xvfb-run xdotool; do
-    command -v "$command" >/dev/null ||
-        { echo "$0: needs $command (scripts/install-deps.sh windows)" >&2; exit 2; }
-done
-if [ -z "${MIRAN_TEST_XVFB:-}" ]; then
-    MIRAN_TEST_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
+# shellcheck source=tests/windows/wine-session.sh
+. "$(dirname "$0")/wine-session.sh"
+wine_session_needs
+wine_session_display "$@"
 
 setup="$(realpath "$1")"
 version="$(basename "$setup" .exe)"
@@ -34,7 +31,7 @@ key="Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$app"
 work="$(mktemp -d /tmp/miran-wine.XXXXXX)"
 log="$work/wine.log"
 : >"$log"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_session_prefix "$work/prefix"
 cleanup() {
     wineserver -k 2>/dev/null || true
     rm -rf "$work"

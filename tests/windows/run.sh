@@ -23,16 +23,12 @@ if [ $# -ne 2 ] || [ ! -d "$1" ] || [ ! -d "$2" ]; then
     echo "usage: $0 BUILD_WINDOWS_DIR LINUX_BUILD_DIR" >&2
     exit 2
 fi
-for command in wine wineserver xvfb-run xdotool; do
-    command -v "$command" >/dev/null ||
-        { echo "$0: needs $command (scripts/install-deps.sh windows)" >&2; exit 2; }
-done
+# shellcheck source=tests/windows/wine-session.sh
+. "$(dirname "$0")/wine-session.sh"
+wine_session_needs
 windows_build="$(realpath "$1")"
 linux_build="$(realpath "$2")"
-if [ -z "${MIRAN_TEST_XVFB:-}" ]; then
-    MIRAN_TEST_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" \
-        bash "$0" "$windows_build" "$linux_build"
-fi
+wine_session_display "$windows_build" "$linux_build"
 
 source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
 suites_dir="$windows_build/tests/windows"
@@ -66,7 +62,7 @@ mkdir -p "$work/shared" "$work/results" "$work/home"
 mkdir -m 700 "$work/home/runtime"
 log="$work/wine.log"
 : >"$log"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_session_prefix "$work/prefix"
 # The Windows platform, with FreeType: Qt 6.4's GDI font engine draws line
 # edits' text invisibly under Wine.
 export QT_QPA_PLATFORM="windows:fontengine=freetype"
