@@ -3,6 +3,7 @@
 
 #include "clioption.h"
 
+#include "serial/portmap.h"
 #include "serial/serialdevices.h"
 #include "system/application.h"
 
@@ -92,7 +93,7 @@ QString portsHelp()
                "serial number and vendor:product.\n"
                "\n")
                .arg(SerialDevices::byIdFolder().isEmpty()
-                        ? QStringLiteral("the port's\nname (COM3)")
+                        ? QStringLiteral("the port's name\n(%1)").arg(PortMap::exampleDevice())
                         : QStringLiteral("the path (the stable\n%1 path where one exists)")
                               .arg(SerialDevices::byIdFolder())) +
            optionLines(Command::Ports);
